@@ -1,0 +1,62 @@
+#pragma once
+
+#include "delimited_reader.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace dictionary {
+
+/// Numbered slots for letter files open for sequential input.
+///
+/// Every operation that fails throws a RuntimeError carrying the condition's
+/// number, so a caller's failure handler can decide by number.
+class FileSlots final
+{
+public:
+    static constexpr qint16 kFirstFileNumber = 1;
+    static constexpr qint16 kLastFileNumber = 255;
+
+    FileSlots() = default;
+    Q_DISABLE_COPY_MOVE(FileSlots)
+
+    /// The lowest file number from 1 to 255 that no open file uses.
+    /// Throws TooManyFiles when every slot is taken.
+    [[nodiscard]] qint16 freeFile() const;
+
+    /// Opens @p name, a bare file name looked for in the current working
+    /// directory only, for sequential input under @p number. The whole file is
+    /// read and decoded here, so later reads never touch the disk.
+    ///
+    /// Throws FileNotFound when there is no such file, and also for a name that
+    /// holds a path separator, since that could never name a file of the working
+    /// directory; PathFileAccessError for something that is not a regular file
+    /// (a directory, a FIFO, a device) or may not be read; BadFileNameOrNumber
+    /// for a bad number or a name the file system cannot take;
+    /// FileAlreadyOpen when the slot is in use; DeviceIoError when reading fails.
+    void open(qint16 number, const QString &name);
+
+    /// Reads the next two fields of the file open under @p number.
+    /// Throws InputPastEndOfFile when the file has no more data for them.
+    void input(qint16 number, QString &first, QString &second);
+
+    /// True when no more data can be read from the file open under @p number.
+    [[nodiscard]] bool eof(qint16 number) const;
+
+    /// Closes the file open under @p number; a slot that holds no open file is
+    /// left as it is.
+    void close(qint16 number) noexcept;
+
+    /// How many slots hold an open file.
+    [[nodiscard]] int openCount() const;
+
+private:
+    DelimitedReader &reader(qint16 number);
+    const DelimitedReader &reader(qint16 number) const;
+
+    std::array<std::optional<DelimitedReader>, kLastFileNumber + 1> m_slots;
+};
+
+} // namespace dictionary

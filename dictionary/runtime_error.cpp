@@ -1,0 +1,29 @@
+#include "runtime_error.h"
+
+namespace dictionary {
+
+const char *RuntimeError::what() const noexcept
+{
+    switch (m_number) {
+    case ErrorCode::OutOfMemory:
+        return "Out of memory";
+    case ErrorCode::BadFileNameOrNumber:
+        return "Bad file name or number";
+    case ErrorCode::FileNotFound:
+        return "File not found";
+    case ErrorCode::FileAlreadyOpen:
+        return "File already open";
+    case ErrorCode::DeviceIoError:
+        return "Device I/O error";
+    case ErrorCode::InputPastEndOfFile:
+        return "Input past end of file";
+    case ErrorCode::TooManyFiles:
+        return "Too many files";
+    case ErrorCode::PathFileAccessError:
+        return "Path/File access error";
+    default:
+        return "Runtime error";
+    }
+}
+
+} // namespace dictionary

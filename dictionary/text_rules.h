@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace dictionary {
+
+/// The user's reply as a search word: lower case, then stripped of leading and
+/// trailing space characters (U+0020 only; tabs and other blanks stay).
+[[nodiscard]] QString normalisedWord(const QString &reply);
+
+/// Upper-cases the first character of every word and lower-cases every other
+/// character. Words are separated by space, tab, LF, VT, FF, CR and NUL only.
+[[nodiscard]] QString properCase(const QString &text);
+
+/// The first @p n characters of @p text, or all of it when it is shorter.
+/// Characters are whole Unicode code points: a surrogate pair is never split.
+[[nodiscard]] QString firstChars(const QString &text, int n);
+
+/// The letter file's name for a search word: its first character followed by
+/// ".txt", left-justified in a field of exactly five characters. An empty word
+/// therefore names ".txt" followed by one space.
+[[nodiscard]] QString letterFileName(const QString &searchWord);
+
+} // namespace dictionary

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "file_slots.h"
+#include "lookup_interfaces.h"
+
+#include <QString>
+#include <QStringView>
+
+namespace dictionary {
+
+/// The lookup of one word in its letter file, the listing of that letter file
+/// and the display of the selected headword's translation, with the state they
+/// share between them.
+///
+/// The translator does not watch the headword list itself: the owner of
+/// List1 routes every selection change of it to Recognize(), whether the user
+/// or Read_File() made it.
+class Translator final
+{
+public:
+    /// The prompt and the boxes of a lookup.
+    static constexpr QStringView kPromptMessage = u" Enter any valid word ... ";
+    static constexpr QStringView kPromptTitle = u" Lexorra.";
+    static constexpr QStringView kMissingFileMessage = u"Enter an alphabet please :o)";
+    static constexpr QStringView kMissingFileTitle = u"Warning !";
+
+    Translator(EntryList &list1, EntryList &list2, Caption &label2, UserDialogs &dialogs);
+    Q_DISABLE_COPY_MOVE(Translator)
+
+    /// Asks for a word, shows its translation when its letter file has it, and
+    /// lists the whole letter file with the nearest headword selected. Warns
+    /// when the letter file does not exist. Never throws.
+    void Begin_Translation();
+
+    /// Appends every record of the current letter file to List1 and List2 and
+    /// selects the first headword that shares the search word's first three
+    /// characters, or else the first headword. Never throws.
+    void Read_File();
+
+    /// Selects in List2 the entry selected in List1 and shows its text, in
+    /// proper case, in Label2. Does nothing while List1 has no selection.
+    void Recognize();
+
+    /// The normalised word of the latest lookup.
+    [[nodiscard]] const QString &searchWord() const { return Search_Word; }
+    /// The letter file's name of the latest lookup.
+    [[nodiscard]] const QString &letterFile() const { return Letter_File; }
+    /// The file slot of the latest lookup.
+    [[nodiscard]] qint16 fileNumber() const { return File_Number; }
+    /// The file slots, for looking at what is left open.
+    [[nodiscard]] const FileSlots &fileSlots() const { return m_files; }
+
+private:
+    EntryList &List1;
+    EntryList &List2;
+    Caption &Label2;
+    UserDialogs &m_dialogs;
+    FileSlots m_files;
+
+    QString Search_Word;
+    QString Letter_File;
+    qint16 File_Number = 0;
+};
+
+} // namespace dictionary
