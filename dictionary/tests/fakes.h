@@ -1,0 +1,80 @@
+#pragma once
+
+#include "lookup_interfaces.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+namespace testing {
+
+/// An in-memory entry list that, like a real list box, reports every change of
+/// its selection to whoever listens.
+class FakeEntryList final : public dictionary::EntryList
+{
+public:
+    void clear() override
+    {
+        entries.clear();
+        m_selected = -1;
+    }
+    void append(const QString &text) override { entries.append(text); }
+    [[nodiscard]] qint16 count() const override { return static_cast<qint16>(entries.size()); }
+    [[nodiscard]] QString text(qint16 index) const override { return entries.value(index); }
+    [[nodiscard]] qint16 selectedIndex() const override { return m_selected; }
+    void select(qint16 index) override
+    {
+        ++selectCalls;
+        if (index == m_selected)
+            return;
+        m_selected = index;
+        if (onSelectionChanged)
+            onSelectionChanged();
+    }
+
+    QStringList entries;
+    int selectCalls = 0;
+    std::function<void()> onSelectionChanged;
+
+private:
+    qint16 m_selected = -1;
+};
+
+class FakeCaption final : public dictionary::Caption
+{
+public:
+    void setText(const QString &text) override { caption = text; }
+    [[nodiscard]] QString text() const override { return caption; }
+
+    QString caption;
+};
+
+/// Answers prompts from a script and records every box shown.
+class FakeDialogs final : public dictionary::UserDialogs
+{
+public:
+    struct Box
+    {
+        QString text;
+        QString title;
+        dictionary::MessageIcon icon;
+        bool operator==(const Box &) const = default;
+    };
+
+    QString prompt(const QString &message, const QString &title) override
+    {
+        prompts.append({message, title});
+        return replies.isEmpty() ? QString() : replies.takeFirst();
+    }
+    void messageBox(const QString &text, const QString &title, dictionary::MessageIcon icon) override
+    {
+        boxes.append({text, title, icon});
+    }
+
+    QStringList replies;
+    QList<QPair<QString, QString>> prompts;
+    QList<Box> boxes;
+};
+
+} // namespace testing

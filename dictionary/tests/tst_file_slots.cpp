@@ -1,0 +1,176 @@
+// Numbered file slots: allocation, opening by bare name in the working
+// directory, reading, end of file, closing, and the error numbers of each.
+#include "file_slots.h"
+#include "runtime_error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <sys/stat.h>
+
+using namespace dictionary;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The error number an operation raises, or 0 when it succeeds.
+int errorOf(const std::function<void()> &operation)
+{
+    try {
+        operation();
+    } catch (const RuntimeError &error) {
+        return error.number();
+    }
+    return 0;
+}
+
+void writeFile(const QString &name, const QByteArray &bytes)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+class TestFileSlots : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void freeFileTakesLowestUnused();
+    void everySlotTaken();
+    void openErrors_data();
+    void openErrors();
+    void readsRecordsThenEnd();
+    void readingAClosedSlotFails();
+    void openIsConfinedToWorkingDirectory();
+
+private:
+    QString m_previousDir;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestFileSlots::init()
+{
+    m_previousDir = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    writeFile(u"a.txt"_s, "apple,pomme\napricot,abricot\n");
+}
+
+void TestFileSlots::cleanup()
+{
+    QDir::setCurrent(m_previousDir);
+    m_dir.reset();
+}
+
+void TestFileSlots::freeFileTakesLowestUnused()
+{
+    FileSlots files;
+    QCOMPARE(files.freeFile(), qint16(1));
+    files.open(1, u"a.txt"_s);
+    files.open(2, u"a.txt"_s);
+    QCOMPARE(files.freeFile(), qint16(3));
+    files.close(1);
+    QCOMPARE(files.freeFile(), qint16(1));
+    QCOMPARE(files.openCount(), 1);
+    files.close(2);
+    files.close(2); // closing twice is harmless
+    QCOMPARE(files.openCount(), 0);
+}
+
+void TestFileSlots::everySlotTaken()
+{
+    FileSlots files;
+    for (qint16 n = FileSlots::kFirstFileNumber; n <= FileSlots::kLastFileNumber; ++n)
+        files.open(n, u"a.txt"_s);
+    QCOMPARE(errorOf([&] { (void)files.freeFile(); }), ErrorCode::TooManyFiles);
+    files.close(200);
+    QCOMPARE(files.freeFile(), qint16(200));
+}
+
+void TestFileSlots::openErrors_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("error");
+
+    QTest::newRow("existing file") << u"a.txt"_s << 1 << 0;
+    QTest::newRow("missing file") << u"7.txt"_s << 1 << ErrorCode::FileNotFound;
+    QTest::newRow("name padded with a space") << u".txt "_s << 1 << ErrorCode::FileNotFound;
+    QTest::newRow("root separator") << u"/.txt"_s << 1 << ErrorCode::FileNotFound;
+    QTest::newRow("directory") << u"d.txt"_s << 1 << ErrorCode::PathFileAccessError;
+    QTest::newRow("FIFO") << u"f.txt"_s << 1 << ErrorCode::PathFileAccessError;
+    QTest::newRow("device through a link") << u"n.txt"_s << 1 << ErrorCode::PathFileAccessError;
+    QTest::newRow("NUL in the name") << QStringView(u"\0.txt", 5).toString() << 1 << ErrorCode::BadFileNameOrNumber;
+    QTest::newRow("slot 0") << u"a.txt"_s << 0 << ErrorCode::BadFileNameOrNumber;
+    QTest::newRow("slot 256") << u"a.txt"_s << 256 << ErrorCode::BadFileNameOrNumber;
+}
+
+void TestFileSlots::openErrors()
+{
+    QFETCH(QString, name);
+    QFETCH(int, number);
+    QFETCH(int, error);
+
+    QVERIFY(QDir().mkdir(u"d.txt"_s));
+    QCOMPARE(::mkfifo("f.txt", 0600), 0); // no writer: opening it must still not block
+    QVERIFY(QFile::link(u"/dev/null"_s, u"n.txt"_s));
+
+    FileSlots files;
+    QCOMPARE(errorOf([&] { files.open(static_cast<qint16>(number), name); }), error);
+    QCOMPARE(files.openCount(), error == 0 ? 1 : 0);
+}
+
+void TestFileSlots::readsRecordsThenEnd()
+{
+    FileSlots files;
+    files.open(1, u"a.txt"_s);
+    QCOMPARE(errorOf([&] { files.open(1, u"a.txt"_s); }), ErrorCode::FileAlreadyOpen);
+
+    QString headword;
+    QString translation;
+    QVERIFY(!files.eof(1));
+    files.input(1, headword, translation);
+    QCOMPARE(headword, u"apple"_s);
+    QCOMPARE(translation, u"pomme"_s);
+    files.input(1, headword, translation);
+    QCOMPARE(headword, u"apricot"_s);
+    QVERIFY(files.eof(1));
+    QCOMPARE(errorOf([&] { files.input(1, headword, translation); }), ErrorCode::InputPastEndOfFile);
+
+    // Reopening starts from the top again.
+    files.close(1);
+    files.open(1, u"a.txt"_s);
+    files.input(1, headword, translation);
+    QCOMPARE(headword, u"apple"_s);
+}
+
+void TestFileSlots::readingAClosedSlotFails()
+{
+    FileSlots files;
+    QString headword;
+    QString translation;
+    QCOMPARE(errorOf([&] { files.input(3, headword, translation); }), ErrorCode::BadFileNameOrNumber);
+    QCOMPARE(errorOf([&] { (void)files.eof(3); }), ErrorCode::BadFileNameOrNumber);
+}
+
+void TestFileSlots::openIsConfinedToWorkingDirectory()
+{
+    // A letter file of the same name one level up, or at the root, is never read.
+    QVERIFY(QDir().mkdir(u"sub"_s));
+    QVERIFY(QDir::setCurrent(u"sub"_s));
+    FileSlots files;
+    QCOMPARE(errorOf([&] { files.open(1, u"a.txt"_s); }), ErrorCode::FileNotFound);
+    QCOMPARE(errorOf([&] { files.open(1, u"../a.txt"_s); }), ErrorCode::FileNotFound);
+}
+
+QTEST_GUILESS_MAIN(TestFileSlots)
+#include "tst_file_slots.moc"
