@@ -1,11 +1,11 @@
 // Numbered file slots: allocation, opening by bare name in the working
 // directory, reading, end of file, closing, and the error numbers of each.
 #include "file_slots.h"
+#include "scratch_dir.h"
 #include "runtime_error.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -13,6 +13,7 @@
 
 using namespace dictionary;
 using namespace Qt::StringLiterals;
+using testing::writeFile;
 
 namespace {
 
@@ -27,12 +28,6 @@ int errorOf(const std::function<void()> &operation)
     return 0;
 }
 
-void writeFile(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 } // namespace
 
@@ -52,23 +47,18 @@ private slots:
     void openIsConfinedToWorkingDirectory();
 
 private:
-    QString m_previousDir;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    testing::ScratchWorkingDir m_dir;
 };
 
 void TestFileSlots::init()
 {
-    m_previousDir = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    writeFile(u"a.txt"_s, "apple,pomme\napricot,abricot\n");
+    m_dir.enter();
+    testing::writeFile(u"a.txt"_s, "apple,pomme\napricot,abricot\n");
 }
 
 void TestFileSlots::cleanup()
 {
-    QDir::setCurrent(m_previousDir);
-    m_dir.reset();
+    m_dir.leave();
 }
 
 void TestFileSlots::freeFileTakesLowestUnused()

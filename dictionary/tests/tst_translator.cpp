@@ -1,12 +1,12 @@
 // Whole lookups against letter files on disk: the prompt, the boxes shown, the
 // two lists, the selected headword and the translation label.
 #include "fakes.h"
+#include "scratch_dir.h"
 #include "translator.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace dictionary;
@@ -17,12 +17,6 @@ namespace {
 
 using LetterFiles = QList<std::pair<QString, QByteArray>>;
 
-void writeFile(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(name));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // A box as "I|title|text" (information) or "C|title|text" (critical).
 QStringList describe(const QList<FakeDialogs::Box> &boxes)
@@ -89,22 +83,17 @@ private slots:
     void recognizeFollowsList1();
 
 private:
-    QString m_previousDir;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    testing::ScratchWorkingDir m_dir;
 };
 
 void TestTranslator::init()
 {
-    m_previousDir = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_dir.enter();
 }
 
 void TestTranslator::cleanup()
 {
-    QDir::setCurrent(m_previousDir);
-    m_dir.reset();
+    m_dir.leave();
 }
 
 void TestTranslator::lookup_data()
