@@ -23,7 +23,8 @@ constexpr bool isDelimiter(char16_t c)
 
 } // namespace
 
-DelimitedReader::DelimitedReader(QString text) : m_text(std::move(text)) {}
+DelimitedReader::DelimitedReader(QString text) : m_text(std::move(text))
+{}
 
 QString DelimitedReader::readField()
 {

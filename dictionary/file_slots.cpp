@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <cerrno>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,7 +60,7 @@ QByteArray readRegularFile(const QString &name)
     if (fd.get() < 0)
         throw RuntimeError(errorForOpen(errno));
 
-    struct stat info {};
+    struct stat info = {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         throw RuntimeError(ErrorCode::PathFileAccessError);
 

@@ -14,8 +14,7 @@ constexpr int kPrefixLength = 3;
 
 Translator::Translator(EntryList &list1, EntryList &list2, Caption &label2, UserDialogs &dialogs)
     : List1(list1), List2(list2), Label2(label2), m_dialogs(dialogs)
-{
-}
+{}
 
 void Translator::Begin_Translation()
 {

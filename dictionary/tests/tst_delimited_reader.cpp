@@ -63,41 +63,38 @@ void TestDelimitedReader::records_data()
     QTest::newRow("one record per line") << u"apple,pomme\napricot,abricot\n"_s
                                          << QStringList{u"apple|pomme"_s, u"apricot|abricot"_s} << false;
     QTest::newRow("no newline at the end") << u"apple,pomme"_s << QStringList{u"apple|pomme"_s} << false;
-    QTest::newRow("CRLF") << u"apple,pomme\r\npear,poire\r\n"_s
-                          << QStringList{u"apple|pomme"_s, u"pear|poire"_s} << false;
-    QTest::newRow("CR alone") << u"apple,pomme\rpear,poire\r"_s
-                              << QStringList{u"apple|pomme"_s, u"pear|poire"_s} << false;
+    QTest::newRow("CRLF") << u"apple,pomme\r\npear,poire\r\n"_s << QStringList{u"apple|pomme"_s, u"pear|poire"_s}
+                          << false;
+    QTest::newRow("CR alone") << u"apple,pomme\rpear,poire\r"_s << QStringList{u"apple|pomme"_s, u"pear|poire"_s}
+                              << false;
     QTest::newRow("spaces around unquoted fields dropped")
         << u"  apple  ,  pomme verte  \n"_s << QStringList{u"apple|pomme verte"_s} << false;
-    QTest::newRow("tabs around unquoted fields dropped") << u"\tapple\t,\tpomme\t\n"_s
-                                                         << QStringList{u"apple|pomme"_s} << false;
-    QTest::newRow("quoted headword with a comma")
-        << u"\"bank, river\",rive\nbanana,banane\n"_s
-        << QStringList{u"bank, river|rive"_s, u"banana|banane"_s} << false;
+    QTest::newRow("tabs around unquoted fields dropped")
+        << u"\tapple\t,\tpomme\t\n"_s << QStringList{u"apple|pomme"_s} << false;
+    QTest::newRow("quoted headword with a comma") << u"\"bank, river\",rive\nbanana,banane\n"_s
+                                                  << QStringList{u"bank, river|rive"_s, u"banana|banane"_s} << false;
     QTest::newRow("quoted translation keeps spaces and commas")
         << u"bank,\"  banque, rive  \"\n"_s << QStringList{u"bank|  banque, rive  "_s} << false;
     QTest::newRow("junk after a closing quote dropped") << u"\"a\"x ,b\n"_s << QStringList{u"a|b"_s} << false;
     QTest::newRow("unclosed quote ends at the line")
         << u"\"apple,pomme\npear,poire\n"_s << QStringList{u"apple,pomme|pear"_s} << true;
-    QTest::newRow("quote inside an unquoted field kept") << u"nail,5\" clou\n"_s
-                                                         << QStringList{u"nail|5\" clou"_s} << false;
+    QTest::newRow("quote inside an unquoted field kept")
+        << u"nail,5\" clou\n"_s << QStringList{u"nail|5\" clou"_s} << false;
     QTest::newRow("two fields over two lines") << u"apple\npomme\n"_s << QStringList{u"apple|pomme"_s} << false;
-    QTest::newRow("adjacent commas give an empty field")
-        << u"a,,b,c\n"_s << QStringList{u"a|"_s, u"b|c"_s} << false;
+    QTest::newRow("adjacent commas give an empty field") << u"a,,b,c\n"_s << QStringList{u"a|"_s, u"b|c"_s} << false;
     QTest::newRow("blank line shifts the pairing")
         << u"apple,pomme\n\nbanana,banane\ncherry,cerise\n"_s
         << QStringList{u"apple|pomme"_s, u"|banana"_s, u"banane|cherry"_s} << true;
     QTest::newRow("stray extra field shifts the pairing")
-        << u"apple,pomme,verte\nbanana,banane\n"_s
-        << QStringList{u"apple|pomme"_s, u"verte|banana"_s} << true;
+        << u"apple,pomme,verte\nbanana,banane\n"_s << QStringList{u"apple|pomme"_s, u"verte|banana"_s} << true;
     QTest::newRow("last record cut short") << u"apple,pomme\nbanana\n"_s << QStringList{u"apple|pomme"_s} << true;
-    QTest::newRow("last record cut short after a comma") << u"apple,pomme\nbanana,"_s
-                                                         << QStringList{u"apple|pomme"_s} << true;
+    QTest::newRow("last record cut short after a comma")
+        << u"apple,pomme\nbanana,"_s << QStringList{u"apple|pomme"_s} << true;
     QTest::newRow("trailing blanks only") << u"apple,pomme\n   "_s << QStringList{u"apple|pomme"_s} << true;
     QTest::newRow("empty text") << QString() << QStringList{} << false;
     QTest::newRow("numbers stay text") << u"007,0.50\n"_s << QStringList{u"007|0.50"_s} << false;
-    QTest::newRow("hash-bracketed values stay text") << u"#TRUE#,#2024-01-01#\n"_s
-                                                     << QStringList{u"#TRUE#|#2024-01-01#"_s} << false;
+    QTest::newRow("hash-bracketed values stay text")
+        << u"#TRUE#,#2024-01-01#\n"_s << QStringList{u"#TRUE#|#2024-01-01#"_s} << false;
 }
 
 void TestDelimitedReader::records()
@@ -134,16 +131,16 @@ void TestDelimitedReader::encoding_data()
     QTest::newRow("UTF-8") << cafe.toUtf8() << cafe << TextEncoding::Utf8;
     QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF") + cafe.toUtf8() << cafe << TextEncoding::Utf8;
     QTest::newRow("Windows-1252") << cafe.toLatin1() << cafe << TextEncoding::Windows1252;
-    QTest::newRow("Windows-1252 upper half") << QByteArray("\x80\x8C\x9C\x85\x81", 5) << u"€Œœ…\u0081"_s
-                                             << TextEncoding::Windows1252;
+    QTest::newRow("Windows-1252 upper half")
+        << QByteArray("\x80\x8C\x9C\x85\x81", 5) << u"€Œœ…\u0081"_s << TextEncoding::Windows1252;
     QTest::newRow("plain ASCII") << QByteArray("apple,pomme\n") << u"apple,pomme\n"_s << TextEncoding::Utf8;
     QTest::newRow("one bad byte makes the whole file Windows-1252")
         << QByteArray("na\xC3\xAFve,\xE9t\xE9\n") << u"naÃ¯ve,été\n"_s << TextEncoding::Windows1252;
-    QTest::newRow("UTF-8 BOM then Windows-1252") << QByteArray("\xEF\xBB\xBF\xE9t\xE9") << u"été"_s
-                                                 << TextEncoding::Windows1252;
+    QTest::newRow("UTF-8 BOM then Windows-1252")
+        << QByteArray("\xEF\xBB\xBF\xE9t\xE9") << u"été"_s << TextEncoding::Windows1252;
     QTest::newRow("UTF-16 little endian")
-        << QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char *>(cafe.utf16()), cafe.size() * 2)
-        << cafe << TextEncoding::Utf16LittleEndian;
+        << QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char *>(cafe.utf16()), cafe.size() * 2) << cafe
+        << TextEncoding::Utf16LittleEndian;
     QTest::newRow("UTF-16 big endian") << QByteArray("\xFE\xFF\x00\xE9\x00,", 6) << u"é,"_s
                                        << TextEncoding::Utf16BigEndian;
     QTest::newRow("empty") << QByteArray() << QString() << TextEncoding::Utf8;

@@ -1,14 +1,15 @@
 // Numbered file slots: allocation, opening by bare name in the working
 // directory, reading, end of file, closing, and the error numbers of each.
 #include "file_slots.h"
-#include "scratch_dir.h"
 #include "runtime_error.h"
+#include "scratch_dir.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
 #include <functional>
+
 #include <sys/stat.h>
 
 using namespace dictionary;
@@ -27,7 +28,6 @@ int errorOf(const std::function<void()> &operation)
     }
     return 0;
 }
-
 
 } // namespace
 

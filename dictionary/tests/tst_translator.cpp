@@ -17,7 +17,6 @@ namespace {
 
 using LetterFiles = QList<std::pair<QString, QByteArray>>;
 
-
 // A box as "I|title|text" (information) or "C|title|text" (critical).
 QStringList describe(const QList<FakeDialogs::Box> &boxes)
 {
@@ -109,12 +108,11 @@ void TestTranslator::lookup_data()
     const LetterFiles appleApricot{{u"a.txt"_s, "apple,pomme\napricot,abricot\n"}};
 
     QTest::newRow("found word") << appleApricot << u"apricot"_s << QStringList{u"I|Apricot|Abricot"_s}
-                                << QStringList{u"apple"_s, u"apricot"_s} << QStringList{u"pomme"_s, u"abricot"_s}
-                                << 1 << u"Abricot"_s;
-    QTest::newRow("reply with spaces and capitals") << appleApricot << u"  Apple "_s
-                                                    << QStringList{u"I|Apple|Pomme"_s}
-                                                    << QStringList{u"apple"_s, u"apricot"_s}
-                                                    << QStringList{u"pomme"_s, u"abricot"_s} << 0 << u"Pomme"_s;
+                                << QStringList{u"apple"_s, u"apricot"_s} << QStringList{u"pomme"_s, u"abricot"_s} << 1
+                                << u"Abricot"_s;
+    QTest::newRow("reply with spaces and capitals")
+        << appleApricot << u"  Apple "_s << QStringList{u"I|Apple|Pomme"_s} << QStringList{u"apple"_s, u"apricot"_s}
+        << QStringList{u"pomme"_s, u"abricot"_s} << 0 << u"Pomme"_s;
     QTest::newRow("nearest is the first sharing the prefix")
         << LetterFiles{{u"a.txt"_s, "apparel,vêtements\napple,pomme\napply,appliquer\n"}} << u"apple"_s
         << QStringList{u"I|Apple|Pomme"_s} << QStringList{u"apparel"_s, u"apple"_s, u"apply"_s}
@@ -128,15 +126,14 @@ void TestTranslator::lookup_data()
         << QStringList{u"apple"_s, u"axe"_s} << QStringList{u"pomme"_s, u"hache"_s} << 0 << u"Pomme"_s;
     QTest::newRow("missing letter file") << appleApricot << u"7up"_s << QStringList{kWarning} << QStringList{}
                                          << QStringList{} << -1 << QString();
-    QTest::newRow("spaces only, no such file") << appleApricot << u"   "_s << QStringList{kWarning}
-                                               << QStringList{} << QStringList{} << -1 << QString();
+    QTest::newRow("spaces only, no such file")
+        << appleApricot << u"   "_s << QStringList{kWarning} << QStringList{} << QStringList{} << -1 << QString();
     QTest::newRow("spaces only, file named .txt and a space")
         << LetterFiles{{u".txt "_s, "x,LE y\n"}} << u"   "_s << QStringList{u"I||"_s} << QStringList{u"x"_s}
         << QStringList{u"LE y"_s} << 0 << u"Le Y"_s;
     QTest::newRow("stored capitals are never found but listed")
         << LetterFiles{{u"a.txt"_s, "Apple,Pomme\napply,appliquer\n"}} << u"apple"_s << QStringList{}
-        << QStringList{u"Apple"_s, u"apply"_s} << QStringList{u"Pomme"_s, u"appliquer"_s} << 1
-        << u"Appliquer"_s;
+        << QStringList{u"Apple"_s, u"apply"_s} << QStringList{u"Pomme"_s, u"appliquer"_s} << 1 << u"Appliquer"_s;
     QTest::newRow("last record cut short")
         << LetterFiles{{u"a.txt"_s, "apple,pomme\napricot,abricot\navocado\n"}} << u"avocado"_s << QStringList{}
         << QStringList{u"apple"_s, u"apricot"_s} << QStringList{u"pomme"_s, u"abricot"_s} << 0 << u"Pomme"_s;
@@ -151,24 +148,24 @@ void TestTranslator::lookup_data()
     QTest::newRow("proper case of the translation")
         << LetterFiles{{u"c.txt"_s, "cat,LE CHAT noir\n"}} << u"cat"_s << QStringList{u"I|Cat|Le Chat Noir"_s}
         << QStringList{u"cat"_s} << QStringList{u"LE CHAT noir"_s} << 0 << u"Le Chat Noir"_s;
-    QTest::newRow("Windows-1252 letter file") << LetterFiles{{u"c.txt"_s, "caf\xE9,caf\xE9 cr\xE8me\n"}}
-                                              << u"CAFÉ"_s << QStringList{u"I|Café|Café Crème"_s}
-                                              << QStringList{u"café"_s} << QStringList{u"café crème"_s} << 0
-                                              << u"Café Crème"_s;
+    QTest::newRow("Windows-1252 letter file")
+        << LetterFiles{{u"c.txt"_s, "caf\xE9,caf\xE9 cr\xE8me\n"}} << u"CAFÉ"_s << QStringList{u"I|Café|Café Crème"_s}
+        << QStringList{u"café"_s} << QStringList{u"café crème"_s} << 0 << u"Café Crème"_s;
     QTest::newRow("UTF-8 letter file with BOM")
-        << LetterFiles{{u"c.txt"_s, "\xEF\xBB\xBF" "caf\xC3\xA9,caf\xC3\xA9 cr\xC3\xA8me\r\n"}} << u"café"_s
-        << QStringList{u"I|Café|Café Crème"_s} << QStringList{u"café"_s} << QStringList{u"café crème"_s} << 0
-        << u"Café Crème"_s;
+        << LetterFiles{{u"c.txt"_s, "\xEF\xBB\xBF"
+                                    "caf\xC3\xA9,caf\xC3\xA9 cr\xC3\xA8me\r\n"}}
+        << u"café"_s << QStringList{u"I|Café|Café Crème"_s} << QStringList{u"café"_s} << QStringList{u"café crème"_s}
+        << 0 << u"Café Crème"_s;
     QTest::newRow("accented first letter names its own file")
         << LetterFiles{{u"é.txt"_s, "école,school\n"}} << u"École"_s << QStringList{u"I|École|School"_s}
         << QStringList{u"école"_s} << QStringList{u"school"_s} << 0 << u"School"_s;
-    QTest::newRow("path separator names no file") << LetterFiles{{u"a.txt"_s, "/x,y\n"}} << u"/etc"_s
-                                                  << QStringList{kWarning} << QStringList{} << QStringList{} << -1
-                                                  << QString();
-    QTest::newRow("letter file that is a directory") << LetterFiles{} << u"dog"_s << QStringList{}
-                                                     << QStringList{} << QStringList{} << -1 << QString();
-    QTest::newRow("empty letter file") << LetterFiles{{u"e.txt"_s, ""}} << u"egg"_s << QStringList{}
-                                       << QStringList{} << QStringList{} << -1 << QString();
+    QTest::newRow("path separator names no file")
+        << LetterFiles{{u"a.txt"_s, "/x,y\n"}} << u"/etc"_s << QStringList{kWarning} << QStringList{} << QStringList{}
+        << -1 << QString();
+    QTest::newRow("letter file that is a directory")
+        << LetterFiles{} << u"dog"_s << QStringList{} << QStringList{} << QStringList{} << -1 << QString();
+    QTest::newRow("empty letter file") << LetterFiles{{u"e.txt"_s, ""}} << u"egg"_s << QStringList{} << QStringList{}
+                                       << QStringList{} << -1 << QString();
     QTest::newRow("short search word matches only itself")
         << LetterFiles{{u"o.txt"_s, "oxen,bœufs\nox,bœuf\n"}} << u"ox"_s << QStringList{u"I|Ox|Bœuf"_s}
         << QStringList{u"oxen"_s, u"ox"_s} << QStringList{u"bœufs"_s, u"bœuf"_s} << 1 << u"Bœuf"_s;
