@@ -1,0 +1,130 @@
+#include "frmab_out.h"
+
+#include "collapse_form.h"
+#include "image_push_button.h"
+#include "qt_window_geometry.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QScreen>
+#include <QShortcut>
+#include <QStyle>
+
+namespace lexorra {
+
+namespace {
+
+// Client area of the window, in twips.
+constexpr int kClientWidth = 3765;
+constexpr int kClientHeight = 2070;
+
+struct LabelDesign
+{
+    int left;
+    int top;
+    QRgb colour;
+    qreal pointSize;
+    const char16_t *text;
+};
+
+// The label array, by index. Each label takes the size of its text on one line
+// and keeps its left and top edges.
+constexpr std::array<LabelDesign, 4> kLabels{{
+    {1320, 1440, qRgb(255, 255, 255), 8.25, u"Coding : Quillon"},
+    {1005, 360, qRgb(255, 255, 192), 9.0, u"\u00A9 2026 \u00B7 Freeware"},
+    {210, 120, qRgb(255, 255, 192), 9.0, u"For 32 Bit Windows Development."},
+    {1260, 1680, qRgb(255, 128, 128), 8.25, u"quillon@lexorra.example"},
+}};
+
+// Creation order of the labels after the picture button.
+constexpr std::array<int, 4> kLabelCreationOrder{3, 2, 1, 0};
+
+} // namespace
+
+FrmabOut::FrmabOut(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString());
+    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    createControls();
+
+    // Esc is the window's cancel key: it works like a click on the button.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, Command1, &QPushButton::click);
+    connect(Command1, &QPushButton::clicked, this, &FrmabOut::Command1_Click);
+
+    // Centred on the screen at every creation; a closed window is never reused.
+    if (const QScreen *screen = this->screen())
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
+}
+
+void FrmabOut::createControls()
+{
+    Command1 = new ImagePushButton(QPixmap(QStringLiteral(":/assets/about_footprint.png")), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setAccessibleName(tr("Close"));
+    Command1->setGeometry(twipsRect(240, 960, 915, 1035));
+    Command1->setFocusPolicy(Qt::StrongFocus);
+
+    for (const int index : kLabelCreationOrder) {
+        const LabelDesign &design = kLabels[static_cast<size_t>(index)];
+        auto *label = new QLabel(QString::fromUtf16(design.text), this);
+        label->setObjectName(QStringLiteral("Label1_%1").arg(index));
+        QFont font(QStringLiteral("Tahoma"));
+        font.setWeight(QFont::Bold);
+        font.setPointSizeF(design.pointSize);
+        label->setFont(font);
+        label->setAlignment(Qt::AlignCenter);
+        label->setWordWrap(false);
+        QPalette colours = label->palette();
+        colours.setColor(QPalette::WindowText, QColor(design.colour));
+        colours.setColor(QPalette::Window, Qt::black);
+        label->setPalette(colours);
+        label->setAutoFillBackground(true);
+        label->move(twipsToPixels(design.left), twipsToPixels(design.top));
+        label->adjustSize();
+        Label1[static_cast<size_t>(index)] = label;
+    }
+    Command1->setFocus();
+}
+
+QLabel *FrmabOut::label1(int index) const
+{
+    return index >= 0 && index < static_cast<int>(Label1.size()) ? Label1[static_cast<size_t>(index)] : nullptr;
+}
+
+void FrmabOut::Command1_Click()
+{
+    close();
+}
+
+void FrmabOut::closeEvent(QCloseEvent *event)
+{
+    // A close request that arrives while the collapse plays (it dispatches
+    // events between its passes) is ignored: one close, one collapse.
+    if (m_closing) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
+    Form_Unload();
+    event->accept();
+}
+
+void FrmabOut::Form_Unload()
+{
+    about_window::QtWindowGeometry geometry(this);
+    qint16 stepSize = 0;
+    about_window::Collapse_Form(geometry, stepSize);
+    emit unloaded();
+}
+
+} // namespace lexorra
