@@ -63,11 +63,9 @@ struct Dimension
 };
 
 constexpr Dimension kHeight{&WindowGeometry::outerHeight, &WindowGeometry::setOuterHeight,
-                            &WindowGeometry::clientHeight, &WindowGeometry::top,
-                            &WindowGeometry::setTop};
-constexpr Dimension kWidth{&WindowGeometry::outerWidth, &WindowGeometry::setOuterWidth,
-                           &WindowGeometry::clientWidth, &WindowGeometry::left,
-                           &WindowGeometry::setLeft};
+                            &WindowGeometry::clientHeight, &WindowGeometry::top, &WindowGeometry::setTop};
+constexpr Dimension kWidth{&WindowGeometry::outerWidth, &WindowGeometry::setOuterWidth, &WindowGeometry::clientWidth,
+                           &WindowGeometry::left, &WindowGeometry::setLeft};
 
 /// The steps of one collapse, in the order they normally run.
 enum class Step {
@@ -111,6 +109,7 @@ public:
         };
         // Steps 1, 2, 11 and 18 touch neither the window nor any arithmetic
         // that can fail; their failure entry is never used.
+        // clang-format off
         static constexpr std::array kRules{
             //    step                       performed by                  after a failure
             Rule{Step::DefaultStepSize,   &Collapse::defaultStepSize,   Step::HoldWindow},
@@ -132,6 +131,7 @@ public:
             Rule{Step::WidthRecord,       &Collapse::widthRecord,       Step::WidthLoopTest},
             Rule{Step::ReleaseWindow,     &Collapse::releaseWindow,     Step::Finished},
         };
+        // clang-format on
         static_assert(kRules.size() == static_cast<std::size_t>(Step::Finished));
 
         Step step = Step::DefaultStepSize;
@@ -172,10 +172,7 @@ private:
     }
 
     // 4. Go on while the outer height is above the frame height.
-    Step heightLoopTest()
-    {
-        return outerExceeds(kHeight, m_heightLimit) ? Step::HeightDispatch : Step::WidthLimit;
-    }
+    Step heightLoopTest() { return outerExceeds(kHeight, m_heightLimit) ? Step::HeightDispatch : Step::WidthLimit; }
 
     // 5. Let pending events run before every pass.
     Step heightDispatch()
@@ -200,10 +197,7 @@ private:
 
     // 8. The height phase is over when this pass left the height where the
     // previous one did.
-    Step heightNoProgress()
-    {
-        return outerEquals(kHeight, m_recordedSize) ? Step::WidthLimit : Step::HeightRecord;
-    }
+    Step heightNoProgress() { return outerEquals(kHeight, m_recordedSize) ? Step::WidthLimit : Step::HeightRecord; }
 
     // 9. Remember the height this pass reached.
     Step heightRecord()
@@ -227,10 +221,7 @@ private:
     }
 
     // 12. Go on while the outer width is above the frame width.
-    Step widthLoopTest()
-    {
-        return outerExceeds(kWidth, m_widthLimit) ? Step::WidthDispatch : Step::ReleaseWindow;
-    }
+    Step widthLoopTest() { return outerExceeds(kWidth, m_widthLimit) ? Step::WidthDispatch : Step::ReleaseWindow; }
 
     // 13. Let pending events run before every pass.
     Step widthDispatch()
@@ -255,10 +246,7 @@ private:
 
     // 16. The width phase is over when this pass left the width where the
     // previous one did.
-    Step widthNoProgress()
-    {
-        return outerEquals(kWidth, m_recordedSize) ? Step::ReleaseWindow : Step::WidthRecord;
-    }
+    Step widthNoProgress() { return outerEquals(kWidth, m_recordedSize) ? Step::ReleaseWindow : Step::WidthRecord; }
 
     // 17. Remember the width this pass reached.
     Step widthRecord()
@@ -297,10 +285,7 @@ private:
 
     void shrink(const Dimension &d) { (m_window.*d.setOuter)(finite(outer(d) - step())); }
 
-    void moveEdge(const Dimension &d)
-    {
-        (m_window.*d.setEdge)(finite(step() / 2.0f + (m_window.*d.edge)()));
-    }
+    void moveEdge(const Dimension &d) { (m_window.*d.setEdge)(finite(step() / 2.0f + (m_window.*d.edge)())); }
 
     WindowGeometry &m_window;
     qint16 &m_stepSize;

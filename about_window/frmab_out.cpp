@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
+#include <QWindow>
 
 namespace lexorra {
 
@@ -48,6 +49,11 @@ FrmabOut::FrmabOut(QWidget *parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString());
+    // Given an empty title, the window system would show the program's name in
+    // the title bar; a blank one shows nothing while the window's own title
+    // stays empty.
+    create();
+    windowHandle()->setTitle(QStringLiteral(" "));
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -124,7 +130,10 @@ void FrmabOut::Form_Unload()
     about_window::QtWindowGeometry geometry(this);
     qint16 stepSize = 0;
     about_window::Collapse_Form(geometry, stepSize);
-    emit unloaded();
+    // Hidden under the collapse means the program is ending: nothing else of
+    // the close may happen then.
+    if (isVisible())
+        emit unloaded();
 }
 
 } // namespace lexorra

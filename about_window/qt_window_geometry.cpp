@@ -38,7 +38,9 @@ QtWindowGeometry::QtWindowGeometry(QWidget *window) : m_window(window)
 
 QWidget &QtWindowGeometry::widget() const
 {
-    if (m_window.isNull())
+    // A collapse is for a window on the screen. One that was hidden meanwhile
+    // (the program is ending) rejects everything, so the collapse stops.
+    if (m_window.isNull() || !m_window->isVisible())
         throw GeometryFailure{};
     return *m_window;
 }

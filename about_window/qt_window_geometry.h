@@ -22,9 +22,10 @@ namespace about_window {
 ///   resized within the widget's minimum and maximum sizes, which is how Qt
 ///   expresses the smallest window it allows; a request below that leaves the
 ///   size at the minimum without failing, and reading the size back shows it.
-/// - Once the widget has been destroyed (for instance by a handler that ran
-///   during dispatchEvents()), every operation except dispatchEvents() throws
-///   GeometryFailure, as do values that do not fit a widget's pixel range.
+/// - Once the widget has been destroyed or hidden (for instance by a handler
+///   that ran during dispatchEvents(), or because the program is ending),
+///   every operation except dispatchEvents() throws GeometryFailure, as do
+///   values that do not fit a widget's pixel range.
 /// - dispatchEvents() is QCoreApplication::processEvents().
 class QtWindowGeometry final : public WindowGeometry
 {

@@ -13,10 +13,7 @@ namespace about_window {
 class GeometryFailure : public std::exception
 {
 public:
-    [[nodiscard]] const char *what() const noexcept override
-    {
-        return "the window rejected a geometry operation";
-    }
+    [[nodiscard]] const char *what() const noexcept override { return "the window rejected a geometry operation"; }
 };
 
 /// The size and position of one top-level window as the collapse effect sees

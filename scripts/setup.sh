@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins
-    fonts-wine fonts-comic-neue fonts-dejavu-core
+    fonts-comic-neue fonts-dejavu-core fonts-dejavu-extra
 )
 
 missing=()

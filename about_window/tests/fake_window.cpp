@@ -11,17 +11,28 @@ namespace {
 QString tokenOf(Op op)
 {
     switch (op) {
-    case Op::Dispatch: return QStringLiteral("d");
-    case Op::OuterHeight: return QStringLiteral("h");
-    case Op::SetOuterHeight: return QStringLiteral("h=");
-    case Op::OuterWidth: return QStringLiteral("w");
-    case Op::SetOuterWidth: return QStringLiteral("w=");
-    case Op::Top: return QStringLiteral("t");
-    case Op::SetTop: return QStringLiteral("t=");
-    case Op::Left: return QStringLiteral("l");
-    case Op::SetLeft: return QStringLiteral("l=");
-    case Op::ClientHeight: return QStringLiteral("ch");
-    case Op::ClientWidth: return QStringLiteral("cw");
+    case Op::Dispatch:
+        return QStringLiteral("d");
+    case Op::OuterHeight:
+        return QStringLiteral("h");
+    case Op::SetOuterHeight:
+        return QStringLiteral("h=");
+    case Op::OuterWidth:
+        return QStringLiteral("w");
+    case Op::SetOuterWidth:
+        return QStringLiteral("w=");
+    case Op::Top:
+        return QStringLiteral("t");
+    case Op::SetTop:
+        return QStringLiteral("t=");
+    case Op::Left:
+        return QStringLiteral("l");
+    case Op::SetLeft:
+        return QStringLiteral("l=");
+    case Op::ClientHeight:
+        return QStringLiteral("ch");
+    case Op::ClientWidth:
+        return QStringLiteral("cw");
     }
     return {};
 }
@@ -33,16 +44,15 @@ QString valueText(float value)
 
 } // namespace
 
-FakeWindow::FakeWindow(float outerHeight, float clientHeight, float outerWidth, float clientWidth,
-                       float top, float left)
-    : outerHeightValue(outerHeight)
-    , outerWidthValue(outerWidth)
-    , frameHeight(outerHeight - clientHeight)
-    , frameWidth(outerWidth - clientWidth)
-    , topValue(top)
-    , leftValue(left)
-{
-}
+FakeWindow::FakeWindow(float outerHeight, float clientHeight, float outerWidth, float clientWidth, float top,
+                       float left)
+    : outerHeightValue(outerHeight),
+      outerWidthValue(outerWidth),
+      frameHeight(outerHeight - clientHeight),
+      frameWidth(outerWidth - clientWidth),
+      topValue(top),
+      leftValue(left)
+{}
 
 void FakeWindow::rejectOccurrence(Op op, int occurrence)
 {
@@ -79,8 +89,8 @@ void FakeWindow::attempt(Op op, const QString &token)
     if (m_log.size() >= operationBudget)
         throw RunawayCollapse{};
     const int occurrence = ++m_counts[op];
-    const bool rejected = m_rejectEverything || m_rejectedAlways.contains(op)
-                          || m_rejectedOccurrences.value(op).contains(occurrence);
+    const bool rejected =
+        m_rejectEverything || m_rejectedAlways.contains(op) || m_rejectedOccurrences.value(op).contains(occurrence);
     if (!rejected) {
         m_log.append(token);
         return;

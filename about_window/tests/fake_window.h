@@ -20,17 +20,17 @@ struct RunawayCollapse
 
 /// The operations of WindowGeometry, as a FakeWindow logs them.
 enum class Op {
-    Dispatch,        // "d"
-    OuterHeight,     // "h"
-    SetOuterHeight,  // "h=<value>"
-    OuterWidth,      // "w"
-    SetOuterWidth,   // "w=<value>"
-    Top,             // "t"
-    SetTop,          // "t=<value>"
-    Left,            // "l"
-    SetLeft,         // "l=<value>"
-    ClientHeight,    // "ch"
-    ClientWidth,     // "cw"
+    Dispatch,       // "d"
+    OuterHeight,    // "h"
+    SetOuterHeight, // "h=<value>"
+    OuterWidth,     // "w"
+    SetOuterWidth,  // "w=<value>"
+    Top,            // "t"
+    SetTop,         // "t=<value>"
+    Left,           // "l"
+    SetLeft,        // "l=<value>"
+    ClientHeight,   // "ch"
+    ClientWidth,    // "cw"
 };
 
 /// A window whose window system applies every requested size exactly, unless
@@ -66,8 +66,8 @@ public:
     std::function<void(int dispatchNumber)> onDispatch;
 
     /// A window of this outer and client size at this position.
-    FakeWindow(float outerHeight, float clientHeight, float outerWidth, float clientWidth,
-               float top = 0, float left = 0);
+    FakeWindow(float outerHeight, float clientHeight, float outerWidth, float clientWidth, float top = 0,
+               float left = 0);
 
     void rejectOccurrence(Op op, int occurrence);
     void rejectAlways(Op op);

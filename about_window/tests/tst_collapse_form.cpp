@@ -328,8 +328,7 @@ void TestCollapseForm::widthPhaseStartsWithRecordedSizeZero_data()
     // Were 600 still recorded from the height phase, the first width pass
     // would end the phase. From 0, it takes a second pass to find that the
     // width does not move.
-    QTest::newRow("width limit taken")
-        << none() << ops("cw w | w | d w w=400 l l=2100 w w | w | d w w=400 l l=2200 w");
+    QTest::newRow("width limit taken") << none() << ops("cw w | w | d w w=400 l l=2100 w w | w | d w w=400 l l=2200 w");
     // Also when the width limit cannot be taken.
     QTest::newRow("width limit rejected")
         << reject(Op::ClientWidth, 1) << ops("!cw | w | d w w=400 l l=2100 w w | w | d w w=400 l l=2200 w");
@@ -408,8 +407,7 @@ void TestCollapseForm::zeroClientHeightSkipsHeightPhase()
 
     QVERIFY2(window.collapse(step), "the collapse did not end");
 
-    QCOMPARE(window.log(),
-             ops("ch h | h | cw w | w | d w w=600 l l=2100 w w | w | d w w=400 l l=2200 w w | w"));
+    QCOMPARE(window.log(), ops("ch h | h | cw w | w | d w w=600 l l=2100 w w | w | d w w=400 l l=2200 w w | w"));
     QCOMPARE(window.topValue, 1000.0f);
     QCOMPARE(window.outerHeightValue, 400.0f);
 }
@@ -452,10 +450,8 @@ void TestCollapseForm::goesOnAfterFailure_data()
     // Every row: outer 800 and client 400 both ways (limits 400), top 1000,
     // left 2000, default step. The window follows every request down to
     // `minimumSize`. Log tokens: see FakeWindow; "|" separates steps 4 and 12.
-    const char *const heightFollows =
-        "ch h | h | d h h=600 t t=1100 h h | h | d h h=400 t t=1200 h h | h |";
-    const char *const widthFollows =
-        "cw w | w | d w w=600 l l=2100 w w | w | d w w=400 l l=2200 w w | w";
+    const char *const heightFollows = "ch h | h | d h h=600 t t=1100 h h | h | d h h=400 t t=1200 h h | h |";
+    const char *const widthFollows = "cw w | w | d w w=600 l l=2100 w w | w | d w w=400 l l=2200 w w | w";
     const char *const heightStopsAt600 = "ch h | h | d h h=600 t t=1100 h h | h | d h h=400 t t=1200 h |";
     const char *const widthStopsAt600 = "cw w | w | d w w=600 l l=2100 w w | w | d w w=400 l l=2200 w";
     // After a height limit of 0, from step 4 on.
@@ -474,8 +470,7 @@ void TestCollapseForm::goesOnAfterFailure_data()
 
     QTest::newRow("no failure") << 0.0f << none() << join({heightFollows, widthFollows}) << normal;
     QTest::newRow("no failure, minimum 600")
-        << 600.0f << none() << join({heightStopsAt600, widthStopsAt600})
-        << QStringLiteral("h600 w600 t1200 l2200");
+        << 600.0f << none() << join({heightStopsAt600, widthStopsAt600}) << QStringLiteral("h600 w600 t1200 l2200");
 
     // Step 3 -> 4 with a height limit of 0.
     const QString heightAtZero = QStringLiteral("h0 w400 t1400 l2200");
@@ -483,14 +478,12 @@ void TestCollapseForm::goesOnAfterFailure_data()
         << 0.0f << reject(Op::ClientHeight, 1) << join({"!ch", heightToZero, widthFollows}) << heightAtZero;
     QTest::newRow("3: outer height rejected")
         << 0.0f << reject(Op::OuterHeight, 1) << join({"ch !h", heightToZero, widthFollows}) << heightAtZero;
-    QTest::newRow("3: frame height infinite")
-        << 0.0f << corrupt(Op::ClientHeight, 1, kInfinity) << join({"ch h", heightToZero, widthFollows})
-        << heightAtZero;
-    QTest::newRow("3: frame height NaN")
-        << 0.0f << corrupt(Op::OuterHeight, 1, kNaN) << join({"ch h", heightToZero, widthFollows}) << heightAtZero;
+    QTest::newRow("3: frame height infinite") << 0.0f << corrupt(Op::ClientHeight, 1, kInfinity)
+                                              << join({"ch h", heightToZero, widthFollows}) << heightAtZero;
+    QTest::newRow("3: frame height NaN") << 0.0f << corrupt(Op::OuterHeight, 1, kNaN)
+                                         << join({"ch h", heightToZero, widthFollows}) << heightAtZero;
     QTest::newRow("3: frame height beyond 32 bits")
-        << 0.0f << corrupt(Op::OuterHeight, 1, 3e9f) << join({"ch h", heightToZero, widthFollows})
-        << heightAtZero;
+        << 0.0f << corrupt(Op::OuterHeight, 1, 3e9f) << join({"ch h", heightToZero, widthFollows}) << heightAtZero;
 
     // Step 4 -> 5: the pass runs as if the test had passed.
     QTest::newRow("4: first loop test rejected")
@@ -508,35 +501,34 @@ void TestCollapseForm::goesOnAfterFailure_data()
         << 0.0f << reject(Op::Dispatch, 1)
         << join({"ch h | h | !d h h=600 t t=1100 h h | h | d h h=400 t t=1200 h h | h |", widthFollows}) << normal;
     const QString heightOnePassLate = QStringLiteral("h400 w400 t1300 l2200");
-    QTest::newRow("6: outer height rejected")
-        << 0.0f << reject(Op::OuterHeight, 3)
-        << join({"ch h | h | d !h t t=1100 h h | h | d h h=600 t t=1200 h h | h |"
-                 "d h h=400 t t=1300 h h | h |",
-                 widthFollows})
-        << heightOnePassLate;
-    QTest::newRow("6: shrink rejected")
-        << 0.0f << reject(Op::SetOuterHeight, 1)
-        << join({"ch h | h | d h !h=600 t t=1100 h h | h | d h h=600 t t=1200 h h | h |"
-                 "d h h=400 t t=1300 h h | h |",
-                 widthFollows})
-        << heightOnePassLate;
-    QTest::newRow("6: new height infinite")
-        << 0.0f << corrupt(Op::OuterHeight, 3, kInfinity)
-        << join({"ch h | h | d h t t=1100 h h | h | d h h=600 t t=1200 h h | h |"
-                 "d h h=400 t t=1300 h h | h |",
-                 widthFollows})
-        << heightOnePassLate;
+    QTest::newRow("6: outer height rejected") << 0.0f << reject(Op::OuterHeight, 3)
+                                              << join({"ch h | h | d !h t t=1100 h h | h | d h h=600 t t=1200 h h | h |"
+                                                       "d h h=400 t t=1300 h h | h |",
+                                                       widthFollows})
+                                              << heightOnePassLate;
+    QTest::newRow("6: shrink rejected") << 0.0f << reject(Op::SetOuterHeight, 1)
+                                        << join({"ch h | h | d h !h=600 t t=1100 h h | h | d h h=600 t t=1200 h h | h |"
+                                                 "d h h=400 t t=1300 h h | h |",
+                                                 widthFollows})
+                                        << heightOnePassLate;
+    QTest::newRow("6: new height infinite") << 0.0f << corrupt(Op::OuterHeight, 3, kInfinity)
+                                            << join({"ch h | h | d h t t=1100 h h | h | d h h=600 t t=1200 h h | h |"
+                                                     "d h h=400 t t=1300 h h | h |",
+                                                     widthFollows})
+                                            << heightOnePassLate;
     const QString topOneMoveShort = QStringLiteral("h400 w400 t1100 l2200");
-    QTest::newRow("7: top rejected")
-        << 0.0f << reject(Op::Top, 1)
-        << join({"ch h | h | d h h=600 !t h h | h | d h h=400 t t=1100 h h | h |", widthFollows}) << topOneMoveShort;
-    QTest::newRow("7: move rejected")
-        << 0.0f << reject(Op::SetTop, 1)
-        << join({"ch h | h | d h h=600 t !t=1100 h h | h | d h h=400 t t=1100 h h | h |", widthFollows})
-        << topOneMoveShort;
-    QTest::newRow("7: new top NaN")
-        << 0.0f << corrupt(Op::Top, 1, kNaN)
-        << join({"ch h | h | d h h=600 t h h | h | d h h=400 t t=1100 h h | h |", widthFollows}) << topOneMoveShort;
+    QTest::newRow("7: top rejected") << 0.0f << reject(Op::Top, 1)
+                                     << join({"ch h | h | d h h=600 !t h h | h | d h h=400 t t=1100 h h | h |",
+                                              widthFollows})
+                                     << topOneMoveShort;
+    QTest::newRow("7: move rejected") << 0.0f << reject(Op::SetTop, 1)
+                                      << join({"ch h | h | d h h=600 t !t=1100 h h | h | d h h=400 t t=1100 h h | h |",
+                                               widthFollows})
+                                      << topOneMoveShort;
+    QTest::newRow("7: new top NaN") << 0.0f << corrupt(Op::Top, 1, kNaN)
+                                    << join({"ch h | h | d h h=600 t h h | h | d h h=400 t t=1100 h h | h |",
+                                             widthFollows})
+                                    << topOneMoveShort;
 
     // Step 8 -> 10: the height phase ends.
     QTest::newRow("8: no-progress read rejected")
@@ -562,8 +554,7 @@ void TestCollapseForm::goesOnAfterFailure_data()
     QTest::newRow("10: outer width rejected")
         << 0.0f << reject(Op::OuterWidth, 1) << join({heightFollows, "cw !w", widthToZero}) << widthAtZero;
     QTest::newRow("10: frame width infinite")
-        << 0.0f << corrupt(Op::ClientWidth, 1, -kInfinity) << join({heightFollows, "cw w", widthToZero})
-        << widthAtZero;
+        << 0.0f << corrupt(Op::ClientWidth, 1, -kInfinity) << join({heightFollows, "cw w", widthToZero}) << widthAtZero;
     QTest::newRow("10: frame width beyond 32 bits")
         << 0.0f << corrupt(Op::OuterWidth, 1, -3e9f) << join({heightFollows, "cw w", widthToZero}) << widthAtZero;
 
@@ -587,24 +578,26 @@ void TestCollapseForm::goesOnAfterFailure_data()
         << join({heightFollows, "cw w | w | d !w l l=2100 w w | w | d w w=600 l l=2200 w w | w |"
                                 "d w w=400 l l=2300 w w | w"})
         << widthOnePassLate;
-    QTest::newRow("14: shrink rejected")
-        << 0.0f << reject(Op::SetOuterWidth, 1)
-        << join({heightFollows, "cw w | w | d w !w=600 l l=2100 w w | w | d w w=600 l l=2200 w w | w |"
-                                "d w w=400 l l=2300 w w | w"})
-        << widthOnePassLate;
+    QTest::newRow("14: shrink rejected") << 0.0f << reject(Op::SetOuterWidth, 1)
+                                         << join(
+                                                {heightFollows,
+                                                 "cw w | w | d w !w=600 l l=2100 w w | w | d w w=600 l l=2200 w w | w |"
+                                                 "d w w=400 l l=2300 w w | w"})
+                                         << widthOnePassLate;
     QTest::newRow("14: new width infinite")
         << 0.0f << corrupt(Op::OuterWidth, 3, -kInfinity)
         << join({heightFollows, "cw w | w | d w l l=2100 w w | w | d w w=600 l l=2200 w w | w |"
                                 "d w w=400 l l=2300 w w | w"})
         << widthOnePassLate;
     const QString leftOneMoveShort = QStringLiteral("h400 w400 t1200 l2100");
-    QTest::newRow("15: left rejected")
-        << 0.0f << reject(Op::Left, 1)
-        << join({heightFollows, "cw w | w | d w w=600 !l w w | w | d w w=400 l l=2100 w w | w"}) << leftOneMoveShort;
-    QTest::newRow("15: move rejected")
-        << 0.0f << reject(Op::SetLeft, 1)
-        << join({heightFollows, "cw w | w | d w w=600 l !l=2100 w w | w | d w w=400 l l=2100 w w | w"})
-        << leftOneMoveShort;
+    QTest::newRow("15: left rejected") << 0.0f << reject(Op::Left, 1)
+                                       << join({heightFollows,
+                                                "cw w | w | d w w=600 !l w w | w | d w w=400 l l=2100 w w | w"})
+                                       << leftOneMoveShort;
+    QTest::newRow("15: move rejected") << 0.0f << reject(Op::SetLeft, 1)
+                                       << join({heightFollows,
+                                                "cw w | w | d w w=600 l !l=2100 w w | w | d w w=400 l l=2100 w w | w"})
+                                       << leftOneMoveShort;
     QTest::newRow("15: new left infinite")
         << 0.0f << corrupt(Op::Left, 1, kInfinity)
         << join({heightFollows, "cw w | w | d w w=600 l w w | w | d w w=400 l l=2100 w w | w"}) << leftOneMoveShort;

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 using namespace lexorra;
 using namespace Qt::StringLiterals;
@@ -69,6 +70,7 @@ void TestFrmabOut::window()
     QVERIFY(!about->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     QVERIFY(!about->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     QCOMPARE(about->windowTitle(), QString());
+    QVERIFY(about->windowHandle()->title().trimmed().isEmpty()); // not the program's name
     QCOMPARE(about->size(), QSize(251, 138));
     QCOMPARE(about->minimumSize(), about->maximumSize());
     QCOMPARE(about->palette().color(QPalette::Window), QColor(Qt::black));

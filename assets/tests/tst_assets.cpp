@@ -50,7 +50,7 @@ bool isWhite(QRgb pixel)
     return qRed(pixel) == 255 && qGreen(pixel) == 255 && qBlue(pixel) == 255;
 }
 
-}  // namespace
+} // namespace
 
 class AssetsTest : public QObject
 {
@@ -174,10 +174,10 @@ void AssetsTest::ringHoldsA16ColourImageOf32Pixels()
         const quint32 offset = qFromLittleEndian<quint32>(entry + 12);
         QVERIFY(qint64(offset) + length <= data.size());
         const uchar *bitmap = bytes + offset;
-        QCOMPARE(qFromLittleEndian<quint32>(bitmap), quint32(40));       // header size
-        QCOMPARE(qFromLittleEndian<qint32>(bitmap + 4), qint32(32));     // width
-        QCOMPARE(qFromLittleEndian<qint32>(bitmap + 8), qint32(64));     // colours and mask
-        QCOMPARE(qFromLittleEndian<quint16>(bitmap + 14), quint16(4));   // bits per pixel
+        QCOMPARE(qFromLittleEndian<quint32>(bitmap), quint32(40));     // header size
+        QCOMPARE(qFromLittleEndian<qint32>(bitmap + 4), qint32(32));   // width
+        QCOMPARE(qFromLittleEndian<qint32>(bitmap + 8), qint32(64));   // colours and mask
+        QCOMPARE(qFromLittleEndian<quint16>(bitmap + 14), quint16(4)); // bits per pixel
         // 40 header, 64 palette, 32 rows of 16 colour bytes and 4 mask bytes.
         QCOMPARE(length, quint32(40 + 64 + 32 * 16 + 32 * 4));
         found = true;
@@ -217,7 +217,7 @@ void AssetsTest::ringSmallImageUsesOnlyTheRingColours()
     }
     QVERIFY(!small.isNull());
 
-    const QSet<QRgb> allowed{qRgb(0, 0, 0), qRgb(128, 0, 0), qRgb(255, 0, 0),
+    const QSet<QRgb> allowed{qRgb(0, 0, 0),       qRgb(128, 0, 0),     qRgb(255, 0, 0),
                              qRgb(128, 128, 128), qRgb(192, 192, 192), qRgb(255, 255, 255)};
     int red = 0, darkRed = 0, highlights = 0, transparent = 0;
     int left = 32, right = -1, top = 32, bottom = -1;
@@ -293,8 +293,8 @@ void AssetsTest::footprintIsShadedInWarmGreys()
             warm += qRed(pixel) >= qGreen(pixel) && qGreen(pixel) >= qBlue(pixel);
         }
     }
-    QVERIFY(darkest < 3 * 50);     // near-black outlines
-    QVERIFY(lightest > 3 * 170);   // light highlights
+    QVERIFY(darkest < 3 * 50);   // near-black outlines
+    QVERIFY(lightest > 3 * 170); // light highlights
     QVERIFY(warm > drawn * 9 / 10);
 }
 

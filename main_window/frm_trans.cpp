@@ -1,0 +1,379 @@
+#include "frm_trans.h"
+
+#include "font_fallbacks.h"
+#include "frame_shape.h"
+#include "frmab_out.h"
+#include "label_caption.h"
+#include "list_box.h"
+#include "picture_button.h"
+#include "qt_user_dialogs.h"
+#include "twips.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QWindow>
+
+using namespace Qt::StringLiterals;
+
+namespace lexorra {
+
+namespace {
+
+// The window and its controls as designed, in twips.
+constexpr QSize kClientSize(twipsToPixels(10050), twipsToPixels(5640));
+constexpr QRect kList2Rect = twipsRect(3120, 4680, 615, 450);
+constexpr QRect kList1Rect = twipsRect(3000, 360, 2775, 4905);
+constexpr QRect kCommand1Rect = twipsRect(840, 4905, 1335, 375);
+constexpr QRect kLabel2Rect = twipsRect(6120, 360, 3675, 4005);
+constexpr QRect kShape1HoverRect = twipsRect(6960, 4680, 2175, 615);
+constexpr QRect kLabel1Rect = twipsRect(7320, 4800, 1575, 495);
+constexpr QRect kShape1PressRect = twipsRect(180, 840, 2655, 2295);
+constexpr QRect kImage1Rect = twipsRect(300, 1080, 2415, 1845);
+
+const QColor kBlack(0, 0, 0);
+const QColor kLightYellow(255, 255, 192);
+const QColor kDarkGrey(64, 64, 64);
+const QColor kLightCyan(128, 255, 255);
+const QColor kPaleCyan(192, 255, 255);
+
+constexpr Qt::WindowFlags kWindowFlags =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+
+QFont designFont(const QString &family, qreal points, QFont::Weight weight)
+{
+    QFont font(family);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setWeight(weight);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+void setColours(QWidget *widget, QPalette::ColorRole backgroundRole, const QColor &background,
+                QPalette::ColorRole textRole, const QColor &text)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(backgroundRole, background);
+    palette.setColor(textRole, text);
+    widget->setPalette(palette);
+}
+
+// Once the program ends, no window may react any more: closing and user input
+// are dropped for every object until the main window is gone.
+class EndGuard final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::Close:
+        case QEvent::Shortcut:
+        case QEvent::Enter:
+        case QEvent::Leave:
+            return true;
+        default:
+            return event->isInputEvent();
+        }
+    }
+};
+
+} // namespace
+
+FrmTrans::FrmTrans(dictionary::UserDialogs *dialogs, QWidget *parent) : QWidget(parent, kWindowFlags)
+{
+    installFontFallbacks();
+
+    setObjectName(u"FrmTrans"_s);
+    setWindowTitle(u"Lexorra"_s);
+    setWindowIcon(QIcon(u":/assets/red_ring.ico"_s));
+    setFixedSize(kClientSize);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kBlack);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    createControls();
+
+    m_list1Entries = std::make_unique<ListBoxEntries>(*List1);
+    m_list2Entries = std::make_unique<ListBoxEntries>(*List2);
+    m_label2Caption = std::make_unique<LabelCaption>(*Label2);
+    if (!dialogs) {
+        m_ownDialogs = std::make_unique<QtUserDialogs>(this);
+        dialogs = m_ownDialogs.get();
+    }
+    m_translator =
+        std::make_unique<dictionary::Translator>(*m_list1Entries, *m_list2Entries, *m_label2Caption, *dialogs);
+
+    connect(Image1, &PictureButton::pressed, this, &FrmTrans::Image1_MouseDown);
+    connect(Image1, &PictureButton::released, this, &FrmTrans::Image1_MouseUp);
+    connect(Image1, &PictureButton::clicked, this, &FrmTrans::Image1_Click);
+    // The one route of every selection change of the headword list, whether a
+    // click, a key or the listing made it.
+    connect(List1, &QListWidget::itemSelectionChanged, this, &FrmTrans::List1_Click);
+    connect(Command1, &QPushButton::clicked, this, &FrmTrans::Command1_Click);
+
+    // The quit button is the window's cancel button: Esc presses it wherever
+    // the focus is. Enter is left to the focused control.
+    auto *cancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    cancelKey->setContext(Qt::WindowShortcut);
+    connect(cancelKey, &QShortcut::activated, Command1, &QPushButton::click);
+
+    Label1->setMouseTracking(true);
+    Label1->installEventFilter(this);
+
+    // Only the headword list and the quit button take the focus, in this order.
+    QWidget::setTabOrder(List1, Command1);
+    List1->setFocus(Qt::OtherFocusReason);
+}
+
+FrmTrans::~FrmTrans()
+{
+    // The About window has no owner; it goes with the program.
+    delete m_about;
+    // The children outlive this part of the object: none of their last signals
+    // may reach a handler any more.
+    for (QObject *child : children())
+        disconnect(child, nullptr, this, nullptr);
+}
+
+void FrmTrans::createControls()
+{
+    List2 = new ListBox(this);
+    List2->setObjectName(u"List2"_s);
+    List2->setGeometry(kList2Rect);
+    List2->setVisible(false);
+
+    List1 = new ListBox(this);
+    List1->setObjectName(u"List1"_s);
+    List1->setGeometry(kList1Rect);
+    List1->setFont(designFont(u"Tahoma"_s, 12.0, QFont::Bold));
+    setColours(List1, QPalette::Base, kDarkGrey, QPalette::Text, kLightYellow);
+    List1->setAccessibleName(u"Headwords"_s);
+
+    Command1 = new QPushButton(u"qUit"_s, this);
+    Command1->setObjectName(u"Command1"_s);
+    Command1->setGeometry(kCommand1Rect);
+    Command1->setFont(designFont(u"Comic Sans MS"_s, 11.25, QFont::Bold));
+    Command1->setToolTip(u"  Close this application   "_s);
+    Command1->setAutoDefault(false);
+
+    Label2 = new QLabel(this);
+    Label2->setObjectName(u"Label2"_s);
+    Label2->setGeometry(kLabel2Rect);
+    Label2->setFixedSize(kLabel2Rect.size());
+    Label2->setFont(designFont(u"MS Sans Serif"_s, 13.5, QFont::Normal));
+    setColours(Label2, QPalette::Window, kBlack, QPalette::WindowText, kLightYellow);
+    Label2->setAutoFillBackground(true);
+    Label2->setTextFormat(Qt::PlainText);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setWordWrap(true);
+    Label2->setAccessibleDescription(u"Translation"_s);
+
+    Shape1[1] = new FrameShape(kPaleCyan, this);
+    Shape1[1]->setObjectName(u"Shape1_1"_s);
+    Shape1[1]->setGeometry(kShape1HoverRect);
+    Shape1[1]->setVisible(false);
+
+    Label1 = new QLabel(u"abOuT_mE ..."_s, this);
+    Label1->setObjectName(u"Label1"_s);
+    Label1->setGeometry(kLabel1Rect);
+    Label1->setFont(designFont(u"Comic Sans MS"_s, 14.25, QFont::Bold));
+    setColours(Label1, QPalette::Window, kBlack, QPalette::WindowText, kLightCyan);
+    Label1->setAutoFillBackground(true);
+    Label1->setTextFormat(Qt::PlainText);
+    // Centred across, on the top line, wrapping at words like every label.
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label1->setWordWrap(true);
+
+    Shape1[0] = new FrameShape(kPaleCyan, this);
+    Shape1[0]->setObjectName(u"Shape1_0"_s);
+    Shape1[0]->setGeometry(kShape1PressRect);
+    Shape1[0]->setVisible(false);
+
+    Image1 = new PictureButton(u":/assets/arrows.svg"_s, this);
+    Image1->setObjectName(u"Image1"_s);
+    Image1->setGeometry(kImage1Rect);
+    Image1->setToolTip(u"  Click here to Translate a word  "_s);
+    Image1->setAccessibleName(u"Translate a word"_s);
+}
+
+FrameShape *FrmTrans::shape1(int index) const
+{
+    return index >= 0 && index < int(Shape1.size()) ? Shape1[std::size_t(index)] : nullptr;
+}
+
+void FrmTrans::Recognize()
+{
+    m_translator->Recognize();
+}
+
+void FrmTrans::Read_File()
+{
+    m_translator->Read_File();
+    showListing();
+}
+
+void FrmTrans::Begin_Translation()
+{
+    m_translator->Begin_Translation();
+    showListing();
+}
+
+void FrmTrans::showListing()
+{
+    // The lists take the entries of a listing in one insertion each, before
+    // the window handles any further event.
+    m_list1Entries->flush();
+    m_list2Entries->flush();
+}
+
+void FrmTrans::Form_Unload()
+{
+    endProgram();
+}
+
+void FrmTrans::Image1_Click()
+{
+    Begin_Translation();
+}
+
+void FrmTrans::Image1_MouseDown()
+{
+    Shape1[0]->setVisible(true);
+}
+
+void FrmTrans::Image1_MouseUp()
+{
+    Shape1[0]->setVisible(false);
+}
+
+void FrmTrans::Label1_MouseMove()
+{
+    Shape1[1]->setVisible(true);
+    // While a close plays its collapse the window is on its way out: a request
+    // to show it then is ignored, and the next movement opens a new one.
+    if (m_about && m_about->isClosing())
+        return;
+    if (!m_about) {
+        m_about = new FrmabOut;
+        connect(m_about, &FrmabOut::unloaded, this, [this] { Shape1[1]->setVisible(false); });
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void FrmTrans::List1_Click()
+{
+    Recognize();
+    Q_EMIT headwordClicked(m_list1Entries->selectedIndex());
+}
+
+void FrmTrans::Command1_Click()
+{
+    endProgram();
+}
+
+// Ending the program leaves the event loop with QCoreApplication::exit(), which
+// stops every running loop, the main one and any nested one. Before that, every
+// other window is hidden, not closed, so none of them runs its close handling,
+// and a guard on the application drops closing and user input from here on, so
+// no handler of any window runs while the stack unwinds back to main(), which
+// then destroys the windows.
+void FrmTrans::endProgram()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+
+    // The guard goes with this window, at the end of main() or of a test.
+    qApp->installEventFilter(new EndGuard(this));
+
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window != this && window->isVisible())
+            window->hide();
+    }
+    QCoreApplication::exit(0);
+}
+
+void FrmTrans::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Form_Unload();
+}
+
+void FrmTrans::showEvent(QShowEvent *event)
+{
+    // Centred on the screen when it first appears, whatever the screen's size.
+    // The frame that a window manager adds is known only once the window is on
+    // the screen: until then the client area is centred.
+    if (!m_centred && !event->spontaneous()) {
+        m_centred = true;
+        centreOnScreen(QMargins());
+        m_centreFramePending = true;
+    }
+    QWidget::showEvent(event);
+}
+
+bool FrmTrans::event(QEvent *event)
+{
+    // The window manager frames the window at its own pace after it is shown;
+    // as soon as the frame's size is known, the whole window, frame included,
+    // is centred once. The user's first press or key ends the wait, so a
+    // window that the user has started to use is never moved.
+    if (m_centreFramePending) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::KeyPress:
+        case QEvent::NonClientAreaMouseButtonPress:
+            m_centreFramePending = false;
+            break;
+        default:
+            if (const QWindow *window = windowHandle()) {
+                // While the frame is being built, the margins read can be
+                // anything; a frame has small, non-negative borders.
+                const QMargins frame = window->frameMargins();
+                const auto plausible = [](int border) { return border >= 0 && border < 100; };
+                if (!frame.isNull() && plausible(frame.left()) && plausible(frame.top()) && plausible(frame.right()) &&
+                    plausible(frame.bottom())) {
+                    m_centreFramePending = false;
+                    QMetaObject::invokeMethod(
+                        this, [this, frame] { centreOnScreen(frame); }, Qt::QueuedConnection);
+                }
+            }
+            break;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void FrmTrans::centreOnScreen(const QMargins &frame)
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    QRect outer(QPoint(0, 0), size().grownBy(frame));
+    outer.moveCenter(screen->availableGeometry().center());
+    setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), size()));
+}
+
+bool FrmTrans::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Label1 && event->type() == QEvent::MouseMove)
+        Label1_MouseMove();
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace lexorra

@@ -1,0 +1,60 @@
+#include "qt_user_dialogs.h"
+
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace lexorra {
+
+namespace {
+
+// Room in a title bar besides the title: the window icon and the buttons.
+constexpr int kTitleBarExtras = 150;
+
+// A message box sizes itself to its text; the title, which carries the
+// headword, must not be cut off when the text is short. A spacer as wide as
+// the title keeps the box at least that wide.
+void keepTitleVisible(QMessageBox &box)
+{
+    if (box.windowTitle().isEmpty())
+        return;
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    const int width = QFontMetrics(box.font()).horizontalAdvance(box.windowTitle()) + kTitleBarExtras;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
+} // namespace
+
+QtUserDialogs::QtUserDialogs(QWidget *parent) : m_parent(parent)
+{}
+
+QString QtUserDialogs::prompt(const QString &message, const QString &title)
+{
+    QInputDialog dialog(m_parent);
+    dialog.setObjectName(kPromptName.toString());
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(message);
+    dialog.setTextValue(QString());
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.textValue();
+}
+
+void QtUserDialogs::messageBox(const QString &text, const QString &title, dictionary::MessageIcon icon)
+{
+    const QMessageBox::Icon boxIcon =
+        icon == dictionary::MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information;
+    QMessageBox box(boxIcon, title, text, QMessageBox::Ok, m_parent);
+    box.setObjectName(kMessageBoxName.toString());
+    // Translations come from files: show them as written, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    keepTitleVisible(box);
+    box.exec();
+}
+
+} // namespace lexorra

@@ -1,0 +1,218 @@
+// The About window as the main window opens it: hovering the About label opens
+// one window, every close collapses it and hides the label's frame, a request
+// to show it while it collapses is ignored, and quitting the program removes
+// it at once without the collapse.
+
+#include "frame_shape.h"
+#include "frm_trans.h"
+#include "frmab_out.h"
+#include "image_push_button.h"
+#include "letter_files.h"
+#include "scripted_dialogs.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+using lexorra::FrmabOut;
+using lexorra::FrmTrans;
+
+namespace {
+
+// Counts the About window's resizes and runs a step at the first few of them,
+// that is while its collapse plays.
+class DuringCollapse final : public QObject
+{
+public:
+    DuringCollapse(QWidget *window, std::function<void(int)> step) : m_step(std::move(step))
+    {
+        window->installEventFilter(this);
+    }
+    int resizes = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize && m_step)
+            m_step(++resizes);
+        return false;
+    }
+
+private:
+    std::function<void(int)> m_step;
+};
+
+} // namespace
+
+class TestAboutOpening final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void everyCloseCollapsesAndHidesTheFrame_data();
+    void everyCloseCollapsesAndHidesTheFrame();
+    void showRequestDuringCollapseIsIgnored();
+    void quitWhileOpenRemovesItWithoutCollapse();
+    void quitDuringCollapseStopsIt();
+
+private:
+    FrmabOut *hover();
+
+    std::unique_ptr<testing::LetterFiles> m_files;
+    std::unique_ptr<testing::ScriptedDialogs> m_dialogs;
+    std::unique_ptr<FrmTrans> m_window;
+};
+
+void TestAboutOpening::initTestCase()
+{
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestAboutOpening::init()
+{
+    m_files = std::make_unique<testing::LetterFiles>();
+    QVERIFY(m_files->isValid());
+    QVERIFY(m_files->write(u"a.txt"_s, "apple,pomme\napricot,abricot\n"));
+    m_dialogs = std::make_unique<testing::ScriptedDialogs>();
+    m_window = std::make_unique<FrmTrans>(m_dialogs.get());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    // A listing that no About window may disturb.
+    m_dialogs->replies = {u"apricot"_s};
+    m_window->Begin_Translation();
+    QCOMPARE(m_window->label2()->text(), u"Abricot"_s);
+}
+
+void TestAboutOpening::cleanup()
+{
+    m_window.reset();
+    m_dialogs.reset();
+    m_files.reset();
+    QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+FrmabOut *TestAboutOpening::hover()
+{
+    // Each call moves to another point: a move to where the pointer already is
+    // is no movement.
+    static int step = 0;
+    QTest::mouseMove(m_window->label1(), QPoint(20 + (++step % 40), 12));
+    return m_window->about();
+}
+
+void TestAboutOpening::everyCloseCollapsesAndHidesTheFrame_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("picture button") << u"click"_s;
+    QTest::newRow("Esc key") << u"escape"_s;
+    QTest::newRow("close box") << u"close"_s;
+}
+
+void TestAboutOpening::everyCloseCollapsesAndHidesTheFrame()
+{
+    QFETCH(QString, how);
+
+    QPointer<FrmabOut> about = hover();
+    QVERIFY(about);
+    const QSize full = about->size();
+    bool frameVisibleDuringCollapse = false;
+    DuringCollapse collapse(about, [&](int) { frameVisibleDuringCollapse = m_window->shape1(1)->isVisible(); });
+
+    if (how == u"click")
+        QTest::mouseClick(about->command1(), Qt::LeftButton);
+    else if (how == u"escape")
+        QTest::keyClick(about.data(), Qt::Key_Escape);
+    else
+        about->close();
+
+    QVERIFY(collapse.resizes > 2);
+    QVERIFY(frameVisibleDuringCollapse); // hidden only after the collapse
+    QVERIFY(!m_window->shape1(1)->isVisible());
+    QTRY_VERIFY(about.isNull());
+    QVERIFY(!m_window->about());
+
+    // The main window keeps its listing and label.
+    QCOMPARE(m_window->list1()->count(), 2);
+    QCOMPARE(m_window->list1()->currentRow(), 1);
+    QCOMPARE(m_window->label2()->text(), u"Abricot"_s);
+
+    // The next movement over the label opens a fresh window at full size.
+    QPointer<FrmabOut> again = hover();
+    QVERIFY(again);
+    QVERIFY(again->isVisible());
+    QCOMPARE(again->size(), full);
+    QVERIFY(m_window->shape1(1)->isVisible());
+}
+
+void TestAboutOpening::showRequestDuringCollapseIsIgnored()
+{
+    QPointer<FrmabOut> about = hover();
+    QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
+    DuringCollapse collapse(about, [&](int resize) {
+        if (resize <= 3) {
+            QTest::mouseMove(m_window->label1(), QPoint(30 + resize, 12));
+            QCOMPARE(m_window->about(), about.data());
+            QVERIFY(m_window->shape1(1)->isVisible());
+        }
+    });
+    about->close();
+
+    QVERIFY(collapse.resizes > 3);
+    QCOMPARE(unloaded.size(), 1);
+    QVERIFY(!m_window->shape1(1)->isVisible());
+    QTRY_VERIFY(about.isNull());
+    int aboutWindows = 0;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        aboutWindows += qobject_cast<FrmabOut *>(window) ? 1 : 0;
+    QCOMPARE(aboutWindows, 0);
+}
+
+void TestAboutOpening::quitWhileOpenRemovesItWithoutCollapse()
+{
+    QPointer<FrmabOut> about = hover();
+    QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
+    DuringCollapse collapse(about, nullptr);
+
+    m_window->command1()->click();
+    QVERIFY(m_window->isEnding());
+    QVERIFY(about);
+    QVERIFY(!about->isVisible());
+    QCOMPARE(collapse.resizes, 0);
+    QCOMPARE(unloaded.size(), 0);
+    QVERIFY(m_window->shape1(1)->isVisible()); // the frame is not touched
+}
+
+void TestAboutOpening::quitDuringCollapseStopsIt()
+{
+    QPointer<FrmabOut> about = hover();
+    QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
+    QSize sizeAtQuit;
+    DuringCollapse collapse(about, [&](int resize) {
+        if (resize == 2) {
+            m_window->command1()->click();
+            sizeAtQuit = about->size();
+        }
+    });
+    about->close();
+
+    QVERIFY(m_window->isEnding());
+    QVERIFY(about); // still there until the event loop deletes it
+    QVERIFY(!about->isVisible());
+    QCOMPARE(about->size(), sizeAtQuit); // the collapse went no further
+    QCOMPARE(unloaded.size(), 0);
+    QVERIFY(m_window->shape1(1)->isVisible());
+}
+
+QTEST_MAIN(TestAboutOpening)
+#include "tst_about_opening.moc"

@@ -1,0 +1,311 @@
+// The main window's event wiring: the picture's press, release and click,
+// headword clicks and keys on List1, and pointer movement over the About label.
+
+#include "frame_shape.h"
+#include "frm_trans.h"
+#include "frmab_out.h"
+#include "letter_files.h"
+#include "picture_button.h"
+#include "scripted_dialogs.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using lexorra::FrmTrans;
+using testing::LetterFiles;
+using testing::ScriptedDialogs;
+
+namespace {
+
+QStringList texts(const QListWidget *list)
+{
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i)
+        result.append(list->item(i)->text());
+    return result;
+}
+
+int selectedRow(const QListWidget *list)
+{
+    const QList<QListWidgetItem *> selected = list->selectedItems();
+    return selected.size() == 1 ? list->row(selected.first()) : -1;
+}
+
+QPoint itemCentre(const QListWidget *list, int row)
+{
+    return list->visualItemRect(list->item(row)).center();
+}
+
+} // namespace
+
+class TestFrmTransEvents final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void pictureMouseOrder_data();
+    void pictureMouseOrder();
+    void pressFrameShowsOnlyWhileHeld();
+    void listingRoutesEachSelectionChangeOnce();
+    void headwordClickShowsItsTranslation_data();
+    void headwordClickShowsItsTranslation();
+    void clickOnSelectedHeadwordChangesNothing();
+    void ctrlClickKeepsTheSelection();
+    void keysMoveTheSelectionLikeClicks_data();
+    void keysMoveTheSelectionLikeClicks();
+    void translationListStaysHidden();
+    void cancelledPromptKeepsTheListing();
+    void pointerOverAboutLabelShowsFrameAndOpensAbout();
+    void pointerElsewhereOpensNothing();
+
+private:
+    std::unique_ptr<LetterFiles> m_files;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<FrmTrans> m_window;
+    QStringList m_log;
+};
+
+void TestFrmTransEvents::init()
+{
+    m_files = std::make_unique<LetterFiles>();
+    QVERIFY(m_files->isValid());
+    QVERIFY(m_files->write(u"a.txt"_s, "apparel,vetements\napple,pomme\napply,\"appliquer, demander\"\n"
+                                       "apricot,abricot\nazure,LE CIEL bleu\n"));
+    m_dialogs = std::make_unique<ScriptedDialogs>();
+    m_window = std::make_unique<FrmTrans>(m_dialogs.get());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    m_log.clear();
+
+    FrmTrans *window = m_window.get();
+    // The test's own slots run after the window's handlers of the same signal.
+    connect(window->image1(), &lexorra::PictureButton::pressed, this,
+            [this, window] { m_log.append(u"press frame=%1"_s.arg(window->shape1(0)->isVisible())); });
+    connect(window->image1(), &lexorra::PictureButton::released, this,
+            [this, window] { m_log.append(u"release frame=%1"_s.arg(window->shape1(0)->isVisible())); });
+    m_dialogs->onPrompt = [this, window] { m_log.append(u"prompt frame=%1"_s.arg(window->shape1(0)->isVisible())); };
+}
+
+void TestFrmTransEvents::cleanup()
+{
+    m_window.reset();
+    m_dialogs.reset();
+    m_files.reset();
+}
+
+void TestFrmTransEvents::pictureMouseOrder_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<QPoint>("pressAt");
+    QTest::addColumn<QPoint>("releaseAt");
+    QTest::addColumn<QStringList>("log");
+    const QStringList click = {u"press frame=1"_s, u"release frame=0"_s, u"prompt frame=0"_s};
+    const QStringList noClick = {u"press frame=1"_s, u"release frame=0"_s};
+    QTest::newRow("left click") << Qt::LeftButton << QPoint(80, 60) << QPoint(80, 60) << click;
+    QTest::newRow("left click, released elsewhere on it")
+        << Qt::LeftButton << QPoint(5, 5) << QPoint(150, 110) << click;
+    QTest::newRow("left, released outside") << Qt::LeftButton << QPoint(80, 60) << QPoint(200, 60) << noClick;
+    QTest::newRow("right") << Qt::RightButton << QPoint(80, 60) << QPoint(80, 60) << noClick;
+    QTest::newRow("middle") << Qt::MiddleButton << QPoint(80, 60) << QPoint(80, 60) << noClick;
+}
+
+void TestFrmTransEvents::pictureMouseOrder()
+{
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(QPoint, pressAt);
+    QFETCH(QPoint, releaseAt);
+    QFETCH(QStringList, log);
+    QWidget *image = m_window->image1();
+    QTest::mousePress(image, button, {}, pressAt);
+    QTest::mouseRelease(image, button, {}, releaseAt);
+    QCOMPARE(m_log, log);
+    QVERIFY(!m_window->shape1(0)->isVisible());
+    QCOMPARE(m_dialogs->prompts.size(), log.size() == 3 ? 1 : 0);
+}
+
+void TestFrmTransEvents::pressFrameShowsOnlyWhileHeld()
+{
+    QWidget *image = m_window->image1();
+    QVERIFY(!m_window->shape1(0)->isVisible());
+    QTest::mousePress(image, Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(m_window->shape1(0)->isVisible());
+    QVERIFY(!m_window->shape1(1)->isVisible());
+    QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(!m_window->shape1(0)->isVisible());
+}
+
+void TestFrmTransEvents::listingRoutesEachSelectionChangeOnce()
+{
+    // The listing selects apparel (index 0) after the first record and keeps
+    // it, since apparel is the first headword sharing "app"; one change.
+    QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
+    m_dialogs->replies = {u"apple"_s};
+    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
+    QCOMPARE(m_dialogs->boxes, QStringList{u"Apple|Pomme|information"_s});
+    QCOMPARE(clicks.size(), 1);
+    QCOMPARE(clicks.at(0).at(0).toInt(), 0);
+    QCOMPARE(selectedRow(m_window->list1()), 0);
+    QCOMPARE(m_window->label2()->text(), u"Vetements"_s);
+
+    // apricot: first apparel (0), then apricot (3) once it is appended: two changes.
+    clicks.clear();
+    m_dialogs->replies = {u"apricot"_s};
+    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
+    QCOMPARE(clicks.size(), 2);
+    QCOMPARE(clicks.at(0).at(0).toInt(), 0);
+    QCOMPARE(clicks.at(1).at(0).toInt(), 3);
+    QCOMPARE(m_window->label2()->text(), u"Abricot"_s);
+    QCOMPARE(selectedRow(m_window->list2()), 3);
+}
+
+void TestFrmTransEvents::headwordClickShowsItsTranslation_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("apparel") << 0 << u"Vetements"_s;
+    QTest::newRow("apply, quoted translation with a comma") << 2 << u"Appliquer, Demander"_s;
+    QTest::newRow("azure, proper case") << 4 << u"Le Ciel Bleu"_s;
+}
+
+void TestFrmTransEvents::headwordClickShowsItsTranslation()
+{
+    QFETCH(int, row);
+    QFETCH(QString, label);
+    m_dialogs->replies = {u"apricot"_s};
+    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
+    QCOMPARE(texts(m_window->list1()), (QStringList{u"apparel"_s, u"apple"_s, u"apply"_s, u"apricot"_s, u"azure"_s}));
+    QCOMPARE(selectedRow(m_window->list1()), 3);
+
+    QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
+    QListWidget *list1 = m_window->list1();
+    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, itemCentre(list1, row));
+    QCOMPARE(clicks.size(), 1);
+    QCOMPARE(clicks.at(0).at(0).toInt(), row);
+    QCOMPARE(selectedRow(list1), row);
+    QCOMPARE(selectedRow(m_window->list2()), row);
+    QCOMPARE(m_window->label2()->text(), label);
+}
+
+void TestFrmTransEvents::clickOnSelectedHeadwordChangesNothing()
+{
+    m_dialogs->replies = {u"apricot"_s};
+    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
+    QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
+    QListWidget *list1 = m_window->list1();
+    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, itemCentre(list1, 3));
+    QCOMPARE(clicks.size(), 0);
+    // Nor does a click below the last entry take the selection away.
+    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, QPoint(20, list1->viewport()->height() - 5));
+    QCOMPARE(clicks.size(), 0);
+    QCOMPARE(selectedRow(list1), 3);
+    QCOMPARE(m_window->label2()->text(), u"Abricot"_s);
+}
+
+void TestFrmTransEvents::ctrlClickKeepsTheSelection()
+{
+    m_dialogs->replies = {u"apricot"_s};
+    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
+    QListWidget *list1 = m_window->list1();
+    QTest::mouseClick(list1->viewport(), Qt::LeftButton, Qt::ControlModifier, itemCentre(list1, 3));
+    QCOMPARE(selectedRow(list1), 3);
+    QTest::keyClick(list1, Qt::Key_Space, Qt::ControlModifier);
+    QCOMPARE(selectedRow(list1), 3);
+    QCOMPARE(selectedRow(m_window->list2()), 3);
+}
+
+void TestFrmTransEvents::keysMoveTheSelectionLikeClicks_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("Up") << Qt::Key_Up << 2 << u"Appliquer, Demander"_s;
+    QTest::newRow("Down") << Qt::Key_Down << 4 << u"Le Ciel Bleu"_s;
+    QTest::newRow("Home") << Qt::Key_Home << 0 << u"Vetements"_s;
+}
+
+void TestFrmTransEvents::keysMoveTheSelectionLikeClicks()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(int, row);
+    QFETCH(QString, label);
+    m_dialogs->replies = {u"apricot"_s};
+    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
+    QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
+    QTest::keyClick(m_window->list1(), key);
+    QCOMPARE(clicks.size(), 1);
+    QCOMPARE(selectedRow(m_window->list1()), row);
+    QCOMPARE(selectedRow(m_window->list2()), row);
+    QCOMPARE(m_window->label2()->text(), label);
+}
+
+void TestFrmTransEvents::translationListStaysHidden()
+{
+    m_dialogs->replies = {u"azure"_s};
+    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
+    QCOMPARE(m_window->list2()->count(), 5);
+    QVERIFY(!m_window->list2()->isVisible());
+    QCOMPARE(texts(m_window->list2()),
+             (QStringList{u"vetements"_s, u"pomme"_s, u"appliquer, demander"_s, u"abricot"_s, u"LE CIEL bleu"_s}));
+}
+
+void TestFrmTransEvents::cancelledPromptKeepsTheListing()
+{
+    m_dialogs->replies = {u"apple"_s};
+    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
+    QListWidget *list1 = m_window->list1();
+    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, itemCentre(list1, 4));
+    QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
+
+    m_dialogs->replies = {QString()};
+    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
+    QCOMPARE(m_dialogs->prompts.size(), 2);
+    QCOMPARE(clicks.size(), 0);
+    QCOMPARE(list1->count(), 5);
+    QCOMPARE(selectedRow(list1), 4);
+    QCOMPARE(m_window->label2()->text(), u"Le Ciel Bleu"_s);
+    QCOMPARE(m_window->translator().searchWord(), u"apple"_s);
+}
+
+void TestFrmTransEvents::pointerOverAboutLabelShowsFrameAndOpensAbout()
+{
+    QVERIFY(!m_window->shape1(1)->isVisible());
+    QVERIFY(!m_window->about());
+
+    QTest::mouseMove(m_window->label1(), QPoint(50, 15));
+    QVERIFY(m_window->shape1(1)->isVisible());
+    QVERIFY(!m_window->shape1(0)->isVisible());
+    const QPointer<lexorra::FrmabOut> about = m_window->about();
+    QVERIFY(about);
+    QVERIFY(about->isVisible());
+    QVERIFY(about->parentWidget() == nullptr);
+
+    // Further movements open no second window; the frame stays.
+    QTest::mouseMove(m_window->label1(), QPoint(60, 16));
+    QCOMPARE(m_window->about(), about.data());
+    QVERIFY(m_window->shape1(1)->isVisible());
+    int aboutWindows = 0;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        aboutWindows += qobject_cast<lexorra::FrmabOut *>(window) ? 1 : 0;
+    QCOMPARE(aboutWindows, 1);
+}
+
+void TestFrmTransEvents::pointerElsewhereOpensNothing()
+{
+    // Over the hover frame's margin, beside the label, and over the picture.
+    QTest::mouseMove(m_window.get(), QPoint(470, 330));
+    QTest::mouseMove(m_window.get(), QPoint(100, 100));
+    QTest::mouseMove(m_window.get(), QPoint(530, 150));
+    QVERIFY(!m_window->about());
+    QVERIFY(!m_window->shape1(1)->isVisible());
+}
+
+QTEST_MAIN(TestFrmTransEvents)
+#include "tst_frm_trans_events.moc"

@@ -1,0 +1,270 @@
+// Whole lookups through the real window with its real prompt and message
+// boxes, filled in and dismissed from the test as a user would.
+
+#include "frm_trans.h"
+#include "letter_files.h"
+#include "modal_script.h"
+#include "picture_button.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using lexorra::FrmTrans;
+using testing::LetterFiles;
+using testing::ModalScript;
+using testing::SeenBox;
+using testing::SeenPrompt;
+
+namespace {
+
+QStringList texts(const QListWidget *list)
+{
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i)
+        result.append(list->item(i)->text());
+    return result;
+}
+
+int selectedRow(const QListWidget *list)
+{
+    const QList<QListWidgetItem *> selected = list->selectedItems();
+    return selected.size() == 1 ? list->row(selected.first()) : -1;
+}
+
+} // namespace
+
+class TestFrmTransLookup final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void foundWordShowsBoxThenListing();
+    void missingLetterFileWarns();
+    void missingWordListsWithoutBox_data();
+    void missingWordListsWithoutBox();
+    void cancelledPromptChangesNothing_data();
+    void cancelledPromptChangesNothing();
+    void emptyTitleAndTextBoxStillShows();
+    void translationsAreShownAsPlainText();
+    void headwordClickAfterLookup();
+
+private:
+    void clickPicture() { QTest::mouseClick(m_window->image1(), Qt::LeftButton, {}, QPoint(80, 60)); }
+
+    std::unique_ptr<LetterFiles> m_files;
+    std::unique_ptr<FrmTrans> m_window;
+};
+
+void TestFrmTransLookup::init()
+{
+    m_files = std::make_unique<LetterFiles>();
+    QVERIFY(m_files->isValid());
+    QVERIFY(m_files->write(u"a.txt"_s, "apple,pomme\napricot,abricot\naxe,hache\n"));
+    m_window = std::make_unique<FrmTrans>();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void TestFrmTransLookup::cleanup()
+{
+    m_window.reset();
+    m_files.reset();
+}
+
+void TestFrmTransLookup::foundWordShowsBoxThenListing()
+{
+    ModalScript script;
+    SeenPrompt prompt;
+    SeenBox box;
+    script.answerPrompt(u"apricot"_s, true, &prompt);
+    script.acknowledgeBox(&box);
+    script.start();
+    clickPicture();
+    script.stop();
+
+    QVERIFY(script.mismatches().isEmpty());
+    QVERIFY(script.allStepsRun());
+    QCOMPARE(script.unexpectedBoxes(), 0);
+
+    QVERIFY(prompt.visible);
+    QCOMPARE(prompt.title, u" Lexorra."_s);
+    QCOMPARE(prompt.message, u" Enter any valid word ... "_s);
+    QCOMPARE(prompt.initialText, QString());
+    QCOMPARE(prompt.buttons, (QStringList{u"OK"_s, u"Cancel"_s}));
+
+    QVERIFY(box.visible);
+    QCOMPARE(box.title, u"Apricot"_s);
+    QCOMPARE(box.text, u"Abricot"_s);
+    QCOMPARE(box.icon, QMessageBox::Information);
+    QCOMPARE(box.buttons, QStringList{u"OK"_s});
+
+    QCOMPARE(texts(m_window->list1()), (QStringList{u"apple"_s, u"apricot"_s, u"axe"_s}));
+    QCOMPARE(texts(m_window->list2()), (QStringList{u"pomme"_s, u"abricot"_s, u"hache"_s}));
+    QCOMPARE(selectedRow(m_window->list1()), 1);
+    QCOMPARE(selectedRow(m_window->list2()), 1);
+    QCOMPARE(m_window->label2()->text(), u"Abricot"_s);
+    QCOMPARE(m_window->translator().searchWord(), u"apricot"_s);
+    QCOMPARE(m_window->translator().letterFile(), u"a.txt"_s);
+    QCOMPARE(m_window->translator().fileSlots().openCount(), 0);
+    QVERIFY(!m_window->isEnding());
+}
+
+void TestFrmTransLookup::missingLetterFileWarns()
+{
+    ModalScript script;
+    SeenBox box;
+    script.answerPrompt(u"7up"_s);
+    script.acknowledgeBox(&box);
+    script.start();
+    clickPicture();
+    script.stop();
+
+    QVERIFY(script.mismatches().isEmpty());
+    QVERIFY(script.allStepsRun());
+    QCOMPARE(script.unexpectedBoxes(), 0);
+    QVERIFY(box.visible);
+    QCOMPARE(box.title, u"Warning !"_s);
+    QCOMPARE(box.text, u"Enter an alphabet please :o)"_s);
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(box.buttons, QStringList{u"OK"_s});
+    QCOMPARE(m_window->list1()->count(), 0);
+    QCOMPARE(m_window->list2()->count(), 0);
+    QCOMPARE(m_window->label2()->text(), QString());
+}
+
+void TestFrmTransLookup::missingWordListsWithoutBox_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("no headword shares the prefix") << u"azimuth"_s << 0 << u"Pomme"_s;
+    QTest::newRow("a headword shares the prefix") << u"axes"_s << 2 << u"Hache"_s;
+    QTest::newRow("typed in capitals with spaces") << u"  AXES "_s << 2 << u"Hache"_s;
+}
+
+void TestFrmTransLookup::missingWordListsWithoutBox()
+{
+    QFETCH(QString, reply);
+    QFETCH(int, selected);
+    QFETCH(QString, label);
+    ModalScript script;
+    script.answerPrompt(reply);
+    script.start();
+    clickPicture();
+    script.stop();
+
+    QVERIFY(script.allStepsRun());
+    QCOMPARE(script.unexpectedBoxes(), 0);
+    QCOMPARE(texts(m_window->list1()), (QStringList{u"apple"_s, u"apricot"_s, u"axe"_s}));
+    QCOMPARE(selectedRow(m_window->list1()), selected);
+    QCOMPARE(selectedRow(m_window->list2()), selected);
+    QCOMPARE(m_window->label2()->text(), label);
+}
+
+void TestFrmTransLookup::cancelledPromptChangesNothing_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("Cancel after typing") << u"axe"_s << false;
+    QTest::newRow("OK on nothing typed") << QString() << true;
+}
+
+void TestFrmTransLookup::cancelledPromptChangesNothing()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, accept);
+    {
+        ModalScript first;
+        SeenBox box;
+        first.answerPrompt(u"apple"_s);
+        first.acknowledgeBox(&box);
+        first.start();
+        clickPicture();
+        first.stop();
+        QVERIFY(first.allStepsRun());
+    }
+    QCOMPARE(selectedRow(m_window->list1()), 0);
+
+    ModalScript script;
+    script.answerPrompt(typed, accept);
+    script.start();
+    clickPicture();
+    script.stop();
+
+    QVERIFY(script.allStepsRun());
+    QCOMPARE(script.unexpectedBoxes(), 0);
+    QCOMPARE(m_window->list1()->count(), 3);
+    QCOMPARE(selectedRow(m_window->list1()), 0);
+    QCOMPARE(m_window->label2()->text(), u"Pomme"_s);
+    QCOMPARE(m_window->translator().searchWord(), u"apple"_s);
+}
+
+void TestFrmTransLookup::emptyTitleAndTextBoxStillShows()
+{
+    // A reply of spaces names the file ".txt " and, being empty once trimmed,
+    // matches before any read: the box has an empty title and text.
+    QVERIFY(m_files->write(u".txt "_s, "one,un\n"));
+    ModalScript script;
+    SeenBox box;
+    script.answerPrompt(u"   "_s);
+    script.acknowledgeBox(&box);
+    script.start();
+    clickPicture();
+    script.stop();
+
+    QVERIFY(script.mismatches().isEmpty());
+    QVERIFY(script.allStepsRun());
+    QVERIFY(box.visible);
+    QCOMPARE(box.title, QString());
+    QCOMPARE(box.text, QString());
+    QCOMPARE(box.icon, QMessageBox::Information);
+    QCOMPARE(texts(m_window->list1()), QStringList{u"one"_s});
+    QCOMPARE(m_window->label2()->text(), u"Un"_s);
+}
+
+void TestFrmTransLookup::translationsAreShownAsPlainText()
+{
+    QVERIFY(m_files->write(u"b.txt"_s, "bold,<b>gras</b> & co\n"));
+    ModalScript script;
+    SeenBox box;
+    script.answerPrompt(u"bold"_s);
+    script.acknowledgeBox(&box);
+    script.start();
+    clickPicture();
+    script.stop();
+
+    QVERIFY(script.allStepsRun());
+    QCOMPARE(box.textFormat, Qt::PlainText);
+    QCOMPARE(box.text, u"<b>gras</b> & Co"_s);
+    QCOMPARE(m_window->label2()->textFormat(), Qt::PlainText);
+    QCOMPARE(m_window->label2()->text(), u"<b>gras</b> & Co"_s);
+}
+
+void TestFrmTransLookup::headwordClickAfterLookup()
+{
+    ModalScript script;
+    SeenBox box;
+    script.answerPrompt(u"apple"_s);
+    script.acknowledgeBox(&box);
+    script.start();
+    clickPicture();
+    script.stop();
+    QCOMPARE(box.title, u"Apple"_s);
+    QCOMPARE(box.text, u"Pomme"_s);
+
+    QListWidget *list1 = m_window->list1();
+    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, list1->visualItemRect(list1->item(2)).center());
+    QCOMPARE(selectedRow(list1), 2);
+    QCOMPARE(selectedRow(m_window->list2()), 2);
+    QCOMPARE(m_window->label2()->text(), u"Hache"_s);
+    QCOMPARE(script.unexpectedBoxes(), 0);
+}
+
+QTEST_MAIN(TestFrmTransLookup)
+#include "tst_frm_trans_lookup.moc"

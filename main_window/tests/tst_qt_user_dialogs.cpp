@@ -1,0 +1,120 @@
+// The real prompt and message boxes: texts, titles, icons, buttons, and the
+// reply, driven from the test while the boxes wait.
+
+#include "modal_script.h"
+#include "qt_user_dialogs.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using lexorra::QtUserDialogs;
+using testing::ModalScript;
+using testing::SeenBox;
+using testing::SeenPrompt;
+
+class TestQtUserDialogs final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void prompt_data();
+    void prompt();
+    void promptEscCancels();
+    void messageBox_data();
+    void messageBox();
+};
+
+void TestQtUserDialogs::prompt_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<QString>("reply");
+    QTest::newRow("OK") << u"apricot"_s << true << u"apricot"_s;
+    QTest::newRow("OK keeps spaces and case") << u"  Apple "_s << true << u"  Apple "_s;
+    QTest::newRow("OK on nothing") << QString() << true << QString();
+    QTest::newRow("Cancel") << u"apricot"_s << false << QString();
+}
+
+void TestQtUserDialogs::prompt()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, accept);
+    QFETCH(QString, reply);
+    QtUserDialogs dialogs(nullptr);
+    ModalScript script;
+    SeenPrompt seen;
+    script.answerPrompt(typed, accept, &seen);
+    script.start();
+    const QString result = dialogs.prompt(u"Message text"_s, u"Title text"_s);
+    script.stop();
+    QVERIFY(script.mismatches().isEmpty());
+    QVERIFY(script.allStepsRun());
+    QVERIFY(seen.visible);
+    QCOMPARE(seen.title, u"Title text"_s);
+    QCOMPARE(seen.message, u"Message text"_s);
+    QCOMPARE(seen.initialText, QString());
+    QCOMPARE(seen.buttons, (QStringList{u"OK"_s, u"Cancel"_s}));
+    QCOMPARE(result, reply);
+}
+
+void TestQtUserDialogs::promptEscCancels()
+{
+    QtUserDialogs dialogs(nullptr);
+    ModalScript script;
+    script.then([](QWidget *modal) {
+        QTest::keyClicks(modal->focusWidget(), u"typed"_s);
+        QTest::keyClick(modal->focusWidget(), Qt::Key_Escape);
+    });
+    script.start();
+    const QString result = dialogs.prompt(u"m"_s, u"t"_s);
+    script.stop();
+    QVERIFY(script.allStepsRun());
+    QCOMPARE(result, QString());
+}
+
+void TestQtUserDialogs::messageBox_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<int>("shownIcon");
+    QTest::newRow("information") << u"Abricot"_s << u"Apricot"_s << int(dictionary::MessageIcon::Information)
+                                 << int(QMessageBox::Information);
+    QTest::newRow("critical") << u"Enter an alphabet please :o)"_s << u"Warning !"_s
+                              << int(dictionary::MessageIcon::Critical) << int(QMessageBox::Critical);
+    QTest::newRow("empty text and title")
+        << QString() << QString() << int(dictionary::MessageIcon::Information) << int(QMessageBox::Information);
+    QTest::newRow("title longer than the text")
+        << u"X"_s << u"Supercalifragilisticexpialidocious"_s << int(dictionary::MessageIcon::Information)
+        << int(QMessageBox::Information);
+    QTest::newRow("markup stays text") << u"<i>x</i>"_s << u"<b>t</b>"_s << int(dictionary::MessageIcon::Information)
+                                       << int(QMessageBox::Information);
+}
+
+void TestQtUserDialogs::messageBox()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QFETCH(int, icon);
+    QFETCH(int, shownIcon);
+    QtUserDialogs dialogs(nullptr);
+    ModalScript script;
+    SeenBox seen;
+    script.acknowledgeBox(&seen);
+    script.start();
+    dialogs.messageBox(text, title, dictionary::MessageIcon(icon));
+    script.stop();
+    QVERIFY(script.mismatches().isEmpty());
+    QVERIFY(script.allStepsRun());
+    QVERIFY(seen.visible);
+    QCOMPARE(seen.title, title);
+    QCOMPARE(seen.text, text);
+    QCOMPARE(int(seen.icon), shownIcon);
+    QCOMPARE(seen.textFormat, Qt::PlainText);
+    QCOMPARE(seen.buttons, QStringList{u"OK"_s});
+    // The box is wide enough for its whole title beside the title bar's buttons.
+    QVERIFY2(seen.width >= seen.titleWidth + 100, qPrintable(u"%1 < %2 + 100"_s.arg(seen.width).arg(seen.titleWidth)));
+}
+
+QTEST_MAIN(TestQtUserDialogs)
+#include "tst_qt_user_dialogs.moc"
