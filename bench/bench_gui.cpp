@@ -6,23 +6,19 @@
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 // Run the release build: build/release/bench/bench_gui
+#include "bench_support.h"
 #include "frm_trans.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 namespace {
 
-constexpr int kRecords = 32767;
 constexpr int kRuns = 15;
 // No headword shares this word's first three characters ("azz"), so each
 // listing keeps the first headword selected after comparing every record.
@@ -37,14 +33,6 @@ public:
 
     int boxes = 0;
 };
-
-QByteArray letterFile()
-{
-    QByteArray bytes;
-    for (int i = 0; i < kRecords; ++i)
-        bytes += "ab" + QByteArray::number(i, 36) + "word,\"traduction, numéro " + QByteArray::number(i) + "\"\n";
-    return bytes;
-}
 
 // Peak resident set size of this process, in kibibytes, from /proc.
 long peakResidentKiB()
@@ -68,41 +56,28 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
 
     QTemporaryDir dir;
-    if (!dir.isValid() || !QDir::setCurrent(dir.path()))
+    if (!bench::writeLetterFile(dir, "ab"))
         return 1;
-    {
-        const QByteArray bytes = letterFile();
-        QFile file(QStringLiteral("a.txt"));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return 1;
-    }
 
     InstantDialogs dialogs;
     lexorra::FrmTrans window(&dialogs);
     window.show();
     QCoreApplication::processEvents();
 
-    std::vector<double> samples;
-    for (int run = 0; run <= kRuns; ++run) {
-        QElapsedTimer timer;
-        timer.start();
+    bool listed = true;
+    const double median = bench::medianMs(kRuns, [&] {
         window.Image1_Click();
         QCoreApplication::processEvents();
-        const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-        if (run > 0) // the first run warms caches and is not counted
-            samples.push_back(ms);
-
-        if (window.list1()->count() != kRecords || window.list2()->count() != kRecords ||
-            window.list1()->currentRow() != 0 || window.label2()->text().isEmpty() || dialogs.boxes != 0) {
-            std::fprintf(stderr, "bench_gui: the lookup did not list the letter file as expected\n");
-            return 1;
-        }
+        listed = listed && window.list1()->count() == bench::kRecords && window.list2()->count() == bench::kRecords &&
+                 window.list1()->currentRow() == 0 && !window.label2()->text().isEmpty() && dialogs.boxes == 0;
+    });
+    if (!listed) {
+        std::fprintf(stderr, "bench_gui: the lookup did not list the letter file as expected\n");
+        return 1;
     }
-    std::sort(samples.begin(), samples.end());
 
-    std::printf("missing-word lookup through the main window, %d records, median of %d runs: %.2f ms\n", kRecords,
-                kRuns, samples[samples.size() / 2]);
-    std::printf("  fastest %.2f ms, slowest %.2f ms\n", samples.front(), samples.back());
+    std::printf("missing-word lookup through the main window, %d records, median of %d runs: %.2f ms\n",
+                bench::kRecords, kRuns, median);
     std::printf("peak resident memory with the listing shown: %.1f MB\n",
                 static_cast<double>(peakResidentKiB()) / 1024.0);
     return 0;

@@ -5,46 +5,19 @@
 //    of the same bytes split into lines.
 // Run the release build: build/release/bench/bench_lookup
 #include "../dictionary/tests/fakes.h"
+#include "bench_support.h"
 #include "file_slots.h"
 #include "translator.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <vector>
 
 namespace {
 
-constexpr int kRecords = 32767;
 constexpr int kRuns = 31;
-
-double medianMs(const std::function<void()> &run)
-{
-    std::vector<double> samples;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        samples.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
-
-QByteArray letterFile()
-{
-    QByteArray bytes;
-    for (int i = 0; i < kRecords; ++i) {
-        bytes += "a" + QByteArray::number(i, 36) + "word,\"traduction, numéro " + QByteArray::number(i) + "\"\n";
-    }
-    return bytes;
-}
 
 } // namespace
 
@@ -52,14 +25,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    if (!dir.isValid() || !QDir::setCurrent(dir.path()))
+    if (!bench::writeLetterFile(dir, "a"))
         return 1;
-    const QByteArray bytes = letterFile();
-    {
-        QFile file(QStringLiteral("a.txt"));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return 1;
-    }
 
     testing::FakeEntryList list1;
     testing::FakeEntryList list2;
@@ -68,15 +35,15 @@ int main(int argc, char **argv)
     dictionary::Translator translator(list1, list2, label2, dialogs);
     list1.onSelectionChanged = [&] { translator.Recognize(); };
 
-    const double lookup = medianMs([&] {
+    const double lookup = bench::medianMs(kRuns, [&] {
         dialogs.replies = {QStringLiteral("azzzzz")};
         translator.Begin_Translation();
     });
-    if (list1.count() != kRecords || !dialogs.boxes.isEmpty())
+    if (list1.count() != bench::kRecords || !dialogs.boxes.isEmpty())
         return 2;
 
     qsizetype readerRecords = 0;
-    const double reader = medianMs([&] {
+    const double reader = bench::medianMs(kRuns, [&] {
         dictionary::FileSlots files;
         files.open(1, QStringLiteral("a.txt"));
         QString headword;
@@ -90,17 +57,18 @@ int main(int argc, char **argv)
     });
 
     qsizetype plainLines = 0;
-    const double plain = medianMs([&] {
+    const double plain = bench::medianMs(kRuns, [&] {
         QFile file(QStringLiteral("a.txt"));
         if (!file.open(QIODevice::ReadOnly))
             return;
         const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
         plainLines = lines.size();
     });
-    if (readerRecords != kRecords || plainLines != kRecords)
+    if (readerRecords != bench::kRecords || plainLines != bench::kRecords)
         return 3;
 
-    std::printf("letter file: %d records, %lld bytes\n", kRecords, static_cast<long long>(bytes.size()));
+    std::printf("letter file: %d records, %lld bytes\n", bench::kRecords,
+                static_cast<long long>(QFile(QStringLiteral("a.txt")).size()));
     std::printf("missing-word lookup (scan + listing): median %.2f ms over %d runs\n", lookup, kRuns);
     std::printf("reader: median %.2f ms; plain read and split: median %.2f ms; ratio %.2fx\n", reader, plain,
                 reader / plain);

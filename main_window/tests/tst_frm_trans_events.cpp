@@ -5,6 +5,7 @@
 #include "frm_trans.h"
 #include "frmab_out.h"
 #include "letter_files.h"
+#include "list_widget_state.h"
 #include "picture_button.h"
 #include "scripted_dialogs.h"
 
@@ -19,22 +20,10 @@ using namespace Qt::StringLiterals;
 using lexorra::FrmTrans;
 using testing::LetterFiles;
 using testing::ScriptedDialogs;
+using testing::selectedRow;
+using testing::texts;
 
 namespace {
-
-QStringList texts(const QListWidget *list)
-{
-    QStringList result;
-    for (int i = 0; i < list->count(); ++i)
-        result.append(list->item(i)->text());
-    return result;
-}
-
-int selectedRow(const QListWidget *list)
-{
-    const QList<QListWidgetItem *> selected = list->selectedItems();
-    return selected.size() == 1 ? list->row(selected.first()) : -1;
-}
 
 QPoint itemCentre(const QListWidget *list, int row)
 {

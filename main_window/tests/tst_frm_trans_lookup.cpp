@@ -3,6 +3,7 @@
 
 #include "frm_trans.h"
 #include "letter_files.h"
+#include "list_widget_state.h"
 #include "modal_script.h"
 #include "picture_button.h"
 
@@ -17,24 +18,8 @@ using testing::LetterFiles;
 using testing::ModalScript;
 using testing::SeenBox;
 using testing::SeenPrompt;
-
-namespace {
-
-QStringList texts(const QListWidget *list)
-{
-    QStringList result;
-    for (int i = 0; i < list->count(); ++i)
-        result.append(list->item(i)->text());
-    return result;
-}
-
-int selectedRow(const QListWidget *list)
-{
-    const QList<QListWidgetItem *> selected = list->selectedItems();
-    return selected.size() == 1 ? list->row(selected.first()) : -1;
-}
-
-} // namespace
+using testing::selectedRow;
+using testing::texts;
 
 class TestFrmTransLookup final : public QObject
 {
