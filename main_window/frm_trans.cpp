@@ -153,6 +153,7 @@ void FrmTrans::createControls()
     List2->setObjectName(u"List2"_s);
     List2->setGeometry(kList2Rect);
     List2->setVisible(false);
+    List2->setAccessibleName(u"Translations"_s);
 
     List1 = new ListBox(this);
     List1->setObjectName(u"List1"_s);

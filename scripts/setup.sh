@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins
     fonts-comic-neue fonts-dejavu-core fonts-dejavu-extra
+    at-spi2-core
 )
 
 missing=()
