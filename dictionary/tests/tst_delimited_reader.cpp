@@ -4,6 +4,7 @@
 #include "letter_text.h"
 #include "runtime_error.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace dictionary;
@@ -50,6 +51,7 @@ private slots:
     void records_data();
     void records();
     void readPastEndRaises();
+    void anyTextReadsToTheEnd();
     void encoding_data();
     void encoding();
 };
@@ -118,6 +120,38 @@ void TestDelimitedReader::readPastEndRaises()
         QFAIL("reading past the end did not fail");
     } catch (const RuntimeError &error) {
         QCOMPARE(error.number(), ErrorCode::InputPastEndOfFile);
+    }
+}
+
+void TestDelimitedReader::anyTextReadsToTheEnd()
+{
+    // Arbitrary bytes, heavy in delimiters and quotes: decoding never fails,
+    // every read either takes a field or reports the end, no field holds a
+    // line break, and the reader always gets to the end of the text.
+    QRandomGenerator random(7);
+    const QByteArray alphabet("a\xC3\xA9\xE9,\",\n\r \t\x00\xFF", 13);
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray bytes;
+        const int length = random.bounded(0, 40);
+        for (int i = 0; i < length; ++i)
+            bytes += alphabet.at(random.bounded(alphabet.size()));
+        const QString text = decodeLetterText(bytes).text;
+
+        DelimitedReader reader(text);
+        int fields = 0;
+        bool ended = false;
+        while (!ended) {
+            QVERIFY2(fields <= text.size(), bytes.toHex().constData());
+            try {
+                const QString field = reader.readField();
+                QVERIFY2(!field.contains(u'\n') && !field.contains(u'\r'), bytes.toHex().constData());
+                ++fields;
+            } catch (const RuntimeError &error) {
+                QCOMPARE(error.number(), ErrorCode::InputPastEndOfFile);
+                ended = true;
+            }
+        }
+        QVERIFY(reader.atEnd());
     }
 }
 
