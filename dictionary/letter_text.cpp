@@ -38,13 +38,16 @@ DecodedText decodeLetterText(QByteArrayView bytes)
     if (bytes.startsWith(kUtf16LeBom) || bytes.startsWith(kUtf16BeBom)) {
         const bool little = bytes.startsWith(kUtf16LeBom);
         QStringDecoder decoder(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
-                               QStringConverter::Flag::ConvertInitialBom);
+                               QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
         return {decoder.decode(bytes.sliced(2)),
                 little ? TextEncoding::Utf16LittleEndian : TextEncoding::Utf16BigEndian};
     }
     const QByteArrayView body = bytes.startsWith(kUtf8Bom) ? bytes.sliced(kUtf8Bom.size()) : bytes;
     // ConvertInitialBom keeps a second mark as text: ours was already removed.
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    // Stateless makes a sequence cut off at the end of the file an error too,
+    // instead of bytes held back for more input that never comes.
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
     QString text = utf8.decode(body);
     if (!utf8.hasError())
         return {std::move(text), TextEncoding::Utf8};

@@ -170,6 +170,10 @@ void TestDelimitedReader::encoding_data()
     QTest::newRow("plain ASCII") << QByteArray("apple,pomme\n") << u"apple,pomme\n"_s << TextEncoding::Utf8;
     QTest::newRow("one bad byte makes the whole file Windows-1252")
         << QByteArray("na\xC3\xAFve,\xE9t\xE9\n") << u"naÃ¯ve,été\n"_s << TextEncoding::Windows1252;
+    QTest::newRow("Windows-1252 byte last in the file")
+        << QByteArray("cafe,caf\xE9") << u"cafe,café"_s << TextEncoding::Windows1252;
+    QTest::newRow("UTF-8 sequence cut off at the end")
+        << QByteArray("caf\xC3") << u"cafÃ"_s << TextEncoding::Windows1252;
     QTest::newRow("UTF-8 BOM then Windows-1252")
         << QByteArray("\xEF\xBB\xBF\xE9t\xE9") << u"été"_s << TextEncoding::Windows1252;
     QTest::newRow("UTF-16 little endian")

@@ -151,6 +151,9 @@ void TestTranslator::lookup_data()
     QTest::newRow("Windows-1252 letter file")
         << LetterFiles{{u"c.txt"_s, "caf\xE9,caf\xE9 cr\xE8me\n"}} << u"CAFÉ"_s << QStringList{u"I|Café|Café Crème"_s}
         << QStringList{u"café"_s} << QStringList{u"café crème"_s} << 0 << u"Café Crème"_s;
+    QTest::newRow("Windows-1252 accent in the last byte")
+        << LetterFiles{{u"c.txt"_s, "cafe,caf\xE9"}} << u"cafe"_s << QStringList{u"I|Cafe|Café"_s}
+        << QStringList{u"cafe"_s} << QStringList{u"café"_s} << 0 << u"Café"_s;
     QTest::newRow("UTF-8 letter file with BOM")
         << LetterFiles{{u"c.txt"_s, "\xEF\xBB\xBF"
                                     "caf\xC3\xA9,caf\xC3\xA9 cr\xC3\xA8me\r\n"}}
