@@ -264,8 +264,12 @@ void FrmTrans::Label1_MouseMove()
     Shape1[1]->setVisible(true);
     // While a close plays its collapse the window is on its way out: a request
     // to show it then is ignored, and the next movement opens a new one.
-    if (m_about && m_about->isClosing())
-        return;
+    if (m_about && m_about->isClosing()) {
+        if (m_about->isVisible())
+            return;
+        // Closed and only waiting to be destroyed: that window is gone.
+        m_about = nullptr;
+    }
     if (!m_about) {
         m_about = new FrmabOut;
         connect(m_about, &FrmabOut::unloaded, this, [this] { Shape1[1]->setVisible(false); });

@@ -63,6 +63,7 @@ private Q_SLOTS:
     void everyCloseCollapsesAndHidesTheFrame_data();
     void everyCloseCollapsesAndHidesTheFrame();
     void showRequestDuringCollapseIsIgnored();
+    void movementRightAfterCloseOpensANewWindow();
     void quitWhileOpenRemovesItWithoutCollapse();
     void quitDuringCollapseStopsIt();
 
@@ -176,6 +177,23 @@ void TestAboutOpening::showRequestDuringCollapseIsIgnored()
     for (QWidget *window : QApplication::topLevelWidgets())
         aboutWindows += qobject_cast<FrmabOut *>(window) ? 1 : 0;
     QCOMPARE(aboutWindows, 0);
+}
+
+void TestAboutOpening::movementRightAfterCloseOpensANewWindow()
+{
+    QPointer<FrmabOut> closed = hover();
+    closed->close();
+    QVERIFY(closed); // closed, but destroyed only by the event loop
+    QVERIFY(!m_window->shape1(1)->isVisible());
+
+    FrmabOut *fresh = hover();
+    QVERIFY(fresh);
+    QVERIFY(fresh != closed.data());
+    QVERIFY(fresh->isVisible());
+    QVERIFY(!fresh->isClosing());
+    QVERIFY(m_window->shape1(1)->isVisible());
+    QTRY_VERIFY(closed.isNull());
+    QCOMPARE(m_window->about(), fresh);
 }
 
 void TestAboutOpening::quitWhileOpenRemovesItWithoutCollapse()
