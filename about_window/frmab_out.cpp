@@ -4,13 +4,12 @@
 #include "image_push_button.h"
 #include "qt_window_geometry.h"
 #include "twips.h"
+#include "window_centring.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPointer>
-#include <QScreen>
 #include <QShortcut>
-#include <QStyle>
 #include <QWindow>
 
 namespace lexorra {
@@ -68,8 +67,7 @@ FrmabOut::FrmabOut(QWidget *parent)
     connect(Command1, &QPushButton::clicked, this, &FrmabOut::Command1_Click);
 
     // Centred on the screen at every creation; a closed window is never reused.
-    if (const QScreen *screen = this->screen())
-        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
+    centreOnScreenWhenShown(this);
 }
 
 void FrmabOut::createControls()

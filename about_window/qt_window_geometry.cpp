@@ -3,6 +3,9 @@
 #include "twips.h"
 
 #include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -34,77 +37,140 @@ float toTwips(int pixels)
 QtWindowGeometry::QtWindowGeometry(QWidget *window) : m_window(window)
 {
     Q_ASSERT(!window || window->isWindow());
+    if (!window)
+        return;
+    m_frame = window->frameGeometry();
+    m_client = window->size();
+    m_handle = window->windowHandle();
+    if (m_handle)
+        m_handle->installEventFilter(this);
+}
+
+QtWindowGeometry::~QtWindowGeometry()
+{
+    if (m_handle)
+        m_handle->removeEventFilter(this);
+}
+
+bool QtWindowGeometry::eventFilter(QObject *watched, QEvent *event)
+{
+    // The platform window hears of a move or resize only when the window
+    // system reports it, so these are the confirmed geometry.
+    if (watched == m_handle && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+        takeReportedGeometry();
+        if (m_onReport)
+            m_onReport();
+    }
+    return false;
+}
+
+void QtWindowGeometry::takeReportedGeometry()
+{
+    const QRect client = m_handle->geometry();
+    m_client = client.size();
+    m_frame = client.marginsAdded(m_handle->frameMargins());
 }
 
 QWidget &QtWindowGeometry::widget() const
 {
     // A collapse is for a window on the screen. One that was hidden meanwhile
     // (the program is ending) rejects everything, so the collapse stops.
-    if (m_window.isNull() || !m_window->isVisible())
+    if (m_window.isNull() || !m_window->isVisible() || m_handle.isNull())
         throw GeometryFailure{};
     return *m_window;
 }
 
+void QtWindowGeometry::settle(const std::function<bool()> &applied)
+{
+    if (applied())
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(kSettleMs, &loop, &QEventLoop::quit);
+    m_onReport = [&] {
+        if (applied())
+            loop.quit();
+    };
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    m_onReport = nullptr;
+}
+
+void QtWindowGeometry::resizeClient(QWidget &w, int width, int height)
+{
+    width = std::max(1, width);
+    height = std::max(1, height);
+    if (w.minimumWidth() == w.maximumWidth())
+        w.setFixedWidth(width);
+    if (w.minimumHeight() == w.maximumHeight())
+        w.setFixedHeight(height);
+    w.resize(width, height);
+    // Qt may have bounded the request by the widget's own limits; what it
+    // passed on is what the window system is to confirm.
+    const QSize requested = w.size();
+    settle([this, requested] { return m_window.isNull() || m_client == requested; });
+}
+
 float QtWindowGeometry::outerHeight()
 {
-    return toTwips(widget().frameGeometry().height());
+    (void)widget();
+    return toTwips(m_frame.height());
 }
 
 void QtWindowGeometry::setOuterHeight(float twips)
 {
     QWidget &w = widget();
-    const int clientHeight = std::max(0, w.height() + toPixels(twips) - w.frameGeometry().height());
-    if (w.minimumHeight() == w.maximumHeight())
-        w.setFixedHeight(clientHeight);
-    else
-        w.resize(w.width(), clientHeight);
+    resizeClient(w, m_client.width(), m_client.height() + toPixels(twips) - m_frame.height());
 }
 
 float QtWindowGeometry::outerWidth()
 {
-    return toTwips(widget().frameGeometry().width());
+    (void)widget();
+    return toTwips(m_frame.width());
 }
 
 void QtWindowGeometry::setOuterWidth(float twips)
 {
     QWidget &w = widget();
-    const int clientWidth = std::max(0, w.width() + toPixels(twips) - w.frameGeometry().width());
-    if (w.minimumWidth() == w.maximumWidth())
-        w.setFixedWidth(clientWidth);
-    else
-        w.resize(clientWidth, w.height());
+    resizeClient(w, m_client.width() + toPixels(twips) - m_frame.width(), m_client.height());
 }
 
 float QtWindowGeometry::top()
 {
-    return toTwips(widget().frameGeometry().top());
+    (void)widget();
+    return toTwips(m_frame.top());
 }
 
 void QtWindowGeometry::setTop(float twips)
 {
     QWidget &w = widget();
-    w.move(w.frameGeometry().left(), toPixels(twips));
+    const QPoint target(m_frame.left(), toPixels(twips));
+    w.move(target);
+    settle([this, target] { return m_window.isNull() || m_frame.topLeft() == target; });
 }
 
 float QtWindowGeometry::left()
 {
-    return toTwips(widget().frameGeometry().left());
+    (void)widget();
+    return toTwips(m_frame.left());
 }
 
 void QtWindowGeometry::setLeft(float twips)
 {
     QWidget &w = widget();
-    w.move(toPixels(twips), w.frameGeometry().top());
+    const QPoint target(toPixels(twips), m_frame.top());
+    w.move(target);
+    settle([this, target] { return m_window.isNull() || m_frame.topLeft() == target; });
 }
 
 float QtWindowGeometry::clientHeight()
 {
-    return toTwips(widget().height());
+    (void)widget();
+    return toTwips(m_client.height());
 }
 
 float QtWindowGeometry::clientWidth()
 {
-    return toTwips(widget().width());
+    (void)widget();
+    return toTwips(m_client.width());
 }
 
 void QtWindowGeometry::dispatchEvents()

@@ -2,38 +2,53 @@
 
 #include "window_geometry.h"
 
+#include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
+#include <QWindow>
+
+#include <functional>
 
 namespace about_window {
 
 /// WindowGeometry of a real top-level QWidget, in twips at 15 twips to the
 /// logical pixel.
 ///
-/// - Outer size and top/left are the widget's frame geometry; client size is
-///   its geometry(). Positions are the frame's, as QWidget::move() takes them.
+/// - Outer size and top/left are the window's frame; client size is the area
+///   inside it. Positions are the frame's, as QWidget::move() takes them.
+/// - Values read are the geometry that the window system has confirmed, not
+///   what was last asked of it. A window manager applies requests at its own
+///   pace and reports each one back later; reading the widget's own, optimistic
+///   geometry would mix requests with late reports of earlier ones, so that the
+///   window seems to grow back or jump.
+/// - Every write waits, dispatching no user input meanwhile, until the window
+///   system reports the geometry asked for, or for at most kSettleMs: a window
+///   system that will not apply a request (a minimum window size of its own)
+///   then shows in what is read back.
 /// - Writing an outer size resizes the client area by the difference between
 ///   the new outer size and the current frame size, so the frame keeps its
 ///   thickness. Values are rounded to whole pixels (halves away from zero).
+///   The client area keeps at least one pixel each way: a window with none
+///   would no longer be shown at all.
 /// - A dimension that is fixed (minimum == maximum, as after setFixedSize) is
 ///   fixed again at the new size: a fixed size keeps the user from resizing the
-///   window but must not keep the program from shrinking it, and the window
-///   stays fixed-size while it shrinks. A dimension that is not fixed is
-///   resized within the widget's minimum and maximum sizes, which is how Qt
-///   expresses the smallest window it allows; a request below that leaves the
-///   size at the minimum without failing, and reading the size back shows it.
+///   window but must not keep the program from shrinking it. A dimension that
+///   is not fixed is resized within the widget's minimum and maximum sizes.
 /// - Once the widget has been destroyed or hidden (for instance by a handler
 ///   that ran during dispatchEvents(), or because the program is ending),
 ///   every operation except dispatchEvents() throws GeometryFailure, as do
 ///   values that do not fit a widget's pixel range.
 /// - dispatchEvents() is QCoreApplication::processEvents().
-class QtWindowGeometry final : public WindowGeometry
+class QtWindowGeometry final : public WindowGeometry, private QObject
 {
 public:
-    /// `window` should be a top-level widget (isWindow()); for a child widget
-    /// the frame and client geometries coincide and positions are relative to
-    /// its parent.
+    /// Longest wait for the window system to apply one write.
+    static constexpr int kSettleMs = 150;
+
+    /// `window` should be a top-level widget that is shown.
     explicit QtWindowGeometry(QWidget *window);
+    ~QtWindowGeometry() override;
 
     [[nodiscard]] float outerHeight() override;
     void setOuterHeight(float twips) override;
@@ -48,10 +63,22 @@ public:
     void dispatchEvents() override;
 
 private:
-    /// The widget, or GeometryFailure when it no longer exists.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    /// The widget, or GeometryFailure when it is gone or hidden.
     [[nodiscard]] QWidget &widget() const;
+    /// Takes the geometry the window system reports now as confirmed.
+    void takeReportedGeometry();
+    /// Dispatches window-system events, no user input, until @p applied holds
+    /// or kSettleMs have passed.
+    void settle(const std::function<bool()> &applied);
+    void resizeClient(QWidget &w, int width, int height);
 
     QPointer<QWidget> m_window;
+    QPointer<QWindow> m_handle;
+    QRect m_frame;  // confirmed frame, logical pixels
+    QSize m_client; // confirmed client size, logical pixels
+    std::function<void()> m_onReport;
 };
 
 } // namespace about_window

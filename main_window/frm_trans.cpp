@@ -8,6 +8,7 @@
 #include "picture_button.h"
 #include "qt_user_dialogs.h"
 #include "twips.h"
+#include "window_centring.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,9 +16,7 @@
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
-#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -128,6 +127,8 @@ FrmTrans::FrmTrans(dictionary::UserDialogs *dialogs, QWidget *parent) : QWidget(
     auto *cancelKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     cancelKey->setContext(Qt::WindowShortcut);
     connect(cancelKey, &QShortcut::activated, Command1, &QPushButton::click);
+
+    centreOnScreenWhenShown(this);
 
     Label1->setMouseTracking(true);
     Label1->installEventFilter(this);
@@ -317,61 +318,6 @@ void FrmTrans::closeEvent(QCloseEvent *event)
 {
     event->accept();
     Form_Unload();
-}
-
-void FrmTrans::showEvent(QShowEvent *event)
-{
-    // Centred on the screen when it first appears, whatever the screen's size.
-    // The frame that a window manager adds is known only once the window is on
-    // the screen: until then the client area is centred.
-    if (!m_centred && !event->spontaneous()) {
-        m_centred = true;
-        centreOnScreen(QMargins());
-        m_centreFramePending = true;
-    }
-    QWidget::showEvent(event);
-}
-
-bool FrmTrans::event(QEvent *event)
-{
-    // The window manager frames the window at its own pace after it is shown;
-    // as soon as the frame's size is known, the whole window, frame included,
-    // is centred once. The user's first press or key ends the wait, so a
-    // window that the user has started to use is never moved.
-    if (m_centreFramePending) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::KeyPress:
-        case QEvent::NonClientAreaMouseButtonPress:
-            m_centreFramePending = false;
-            break;
-        default:
-            if (const QWindow *window = windowHandle()) {
-                // While the frame is being built, the margins read can be
-                // anything; a frame has small, non-negative borders.
-                const QMargins frame = window->frameMargins();
-                const auto plausible = [](int border) { return border >= 0 && border < 100; };
-                if (!frame.isNull() && plausible(frame.left()) && plausible(frame.top()) && plausible(frame.right()) &&
-                    plausible(frame.bottom())) {
-                    m_centreFramePending = false;
-                    QMetaObject::invokeMethod(
-                        this, [this, frame] { centreOnScreen(frame); }, Qt::QueuedConnection);
-                }
-            }
-            break;
-        }
-    }
-    return QWidget::event(event);
-}
-
-void FrmTrans::centreOnScreen(const QMargins &frame)
-{
-    const QScreen *screen = this->screen();
-    if (!screen)
-        return;
-    QRect outer(QPoint(0, 0), size().grownBy(frame));
-    outer.moveCenter(screen->availableGeometry().center());
-    setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), size()));
 }
 
 bool FrmTrans::eventFilter(QObject *watched, QEvent *event)

@@ -82,8 +82,6 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -91,7 +89,6 @@ private:
     void createControls();
     void endProgram();
     void showListing();
-    void centreOnScreen(const QMargins &frame);
 
     // The controls, declared in the order in which they are created.
     QListWidget *List2 = nullptr;
@@ -109,8 +106,6 @@ private:
     std::unique_ptr<dictionary::Translator> m_translator;
     QPointer<FrmabOut> m_about;
 
-    bool m_centred = false;
-    bool m_centreFramePending = false;
     bool m_ending = false;
 };
 

@@ -82,14 +82,15 @@ void TestQtWindowGeometry::writesWholePixels_data()
     QTest::newRow("height, below half a pixel") << height << 2107.4f << QRect(98, 48, 204, 140);
     QTest::newRow("height, half a pixel up") << height << 2107.5f << QRect(98, 48, 204, 141);
     QTest::newRow("height, 2260 twips") << height << 2260.0f << QRect(98, 48, 204, 151);
-    QTest::newRow("height, all but the frame") << height << 60.0f << QRect(98, 48, 204, 4);
-    QTest::newRow("height, negative") << height << -300.0f << QRect(98, 48, 204, 4);
+    // The client area keeps one pixel: a window with none is no longer shown.
+    QTest::newRow("height, all but the frame") << height << 60.0f << QRect(98, 48, 204, 5);
+    QTest::newRow("height, negative") << height << -300.0f << QRect(98, 48, 204, 5);
     QTest::newRow("width, whole pixels") << width << 1500.0f << QRect(98, 48, 100, 164);
     QTest::newRow("width, fraction") << width << 2860.0f << QRect(98, 48, 191, 164);
     QTest::newRow("top, whole pixels") << top << 1500.0f << QRect(98, 100, 204, 164);
     QTest::newRow("top, 820 twips") << top << 820.0f << QRect(98, 55, 204, 164);
     QTest::newRow("top, half a pixel up") << top << 832.5f << QRect(98, 56, 204, 164);
-    QTest::newRow("top, negative half away from zero") << top << -7.5f << QRect(98, -1, 204, 164);
+    QTest::newRow("top, half a pixel near the edge") << top << 22.5f << QRect(98, 2, 204, 164);
     QTest::newRow("left, whole pixels") << left << 3000.0f << QRect(200, 48, 204, 164);
     QTest::newRow("left, 1570 twips") << left << 1570.0f << QRect(105, 48, 204, 164);
 }
@@ -200,9 +201,10 @@ void TestQtWindowGeometry::collapsesFixedSizeWindow()
 
     Collapse_Form(geometry, step);
 
-    // With no minimum size, both phases run until only the frame is left.
-    QCOMPARE(m_window->size(), QSize(0, 0));
-    QCOMPARE(m_window->frameGeometry().size(), QSize(4, 4));
+    // With no minimum size, both phases run until only the frame and a pixel
+    // of client area are left.
+    QCOMPARE(m_window->size(), QSize(1, 1));
+    QCOMPARE(m_window->frameGeometry().size(), QSize(5, 5));
     QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
 }
 
