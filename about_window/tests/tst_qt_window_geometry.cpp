@@ -25,7 +25,9 @@ private slots:
     void writesWholePixels();
     void fixedSizeWindowShrinksAndStaysFixed();
     void sizeBelowMinimumStaysAtMinimum();
-    void destroyedWindowRejectsEverything();
+    void goneWindowRejectsEverything_data();
+    void goneWindowRejectsEverything();
+    void readsWhatTheWindowSystemReported();
     void collapsesWindowToItsMinimum();
     void collapsesFixedSizeWindow();
     void collapseSurvivesWindowDestroyedDuringDispatch();
@@ -119,6 +121,23 @@ void TestQtWindowGeometry::writesWholePixels()
     QCOMPARE(geometry.left(), static_cast<float>(frame.left() * 15));
 }
 
+void TestQtWindowGeometry::readsWhatTheWindowSystemReported()
+{
+    // A request made behind the adapter's back counts only once the window
+    // system has reported it: until then the window is as it was.
+    QtWindowGeometry geometry(m_window.get());
+    m_window->setGeometry(150, 80, 100, 90);
+    QCOMPARE(geometry.outerHeight(), 164.0f * 15);
+    QCOMPARE(geometry.left(), 98.0f * 15);
+
+    geometry.dispatchEvents();
+    QTRY_COMPARE(geometry.outerHeight(), 94.0f * 15);
+    QCOMPARE(geometry.outerWidth(), 104.0f * 15);
+    QCOMPARE(geometry.clientHeight(), 90.0f * 15);
+    QCOMPARE(geometry.top(), 78.0f * 15);
+    QCOMPARE(geometry.left(), 148.0f * 15);
+}
+
 void TestQtWindowGeometry::fixedSizeWindowShrinksAndStaysFixed()
 {
     m_window->setFixedSize(200, 160);
@@ -147,10 +166,21 @@ void TestQtWindowGeometry::sizeBelowMinimumStaysAtMinimum()
     QCOMPARE(geometry.outerWidth(), 54.0f * 15);
 }
 
-void TestQtWindowGeometry::destroyedWindowRejectsEverything()
+void TestQtWindowGeometry::goneWindowRejectsEverything_data()
 {
+    QTest::addColumn<bool>("destroyed");
+    QTest::newRow("destroyed") << true;
+    QTest::newRow("hidden, as when the program ends") << false;
+}
+
+void TestQtWindowGeometry::goneWindowRejectsEverything()
+{
+    QFETCH(bool, destroyed);
     QtWindowGeometry geometry(m_window.get());
-    m_window.reset();
+    if (destroyed)
+        m_window.reset();
+    else
+        m_window->hide();
 
     const std::pair<const char *, std::function<void()>> operations[] = {
         {"outerHeight", [&] { (void)geometry.outerHeight(); }},
