@@ -3,8 +3,9 @@
 #include "twips.h"
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <QEventLoop>
+#include <QMoveEvent>
+#include <QResizeEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -40,7 +41,7 @@ QtWindowGeometry::QtWindowGeometry(QWidget *window) : m_window(window)
     if (!window)
         return;
     m_frame = window->frameGeometry();
-    m_client = window->size();
+    m_client = window->geometry();
     m_handle = window->windowHandle();
     if (m_handle)
         m_handle->installEventFilter(this);
@@ -55,20 +56,20 @@ QtWindowGeometry::~QtWindowGeometry()
 bool QtWindowGeometry::eventFilter(QObject *watched, QEvent *event)
 {
     // The platform window hears of a move or resize only when the window
-    // system reports it, so these are the confirmed geometry.
-    if (watched == m_handle && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
-        takeReportedGeometry();
-        if (m_onReport)
-            m_onReport();
-    }
+    // system reports it; the event carries the reported value, which a request
+    // made since may already have replaced in the window's own geometry.
+    if (watched != m_handle)
+        return false;
+    if (event->type() == QEvent::Resize)
+        m_client.setSize(static_cast<QResizeEvent *>(event)->size());
+    else if (event->type() == QEvent::Move)
+        m_client.moveTopLeft(static_cast<QMoveEvent *>(event)->pos());
+    else
+        return false;
+    m_frame = m_client.marginsAdded(m_handle->frameMargins());
+    if (m_onReport)
+        m_onReport();
     return false;
-}
-
-void QtWindowGeometry::takeReportedGeometry()
-{
-    const QRect client = m_handle->geometry();
-    m_client = client.size();
-    m_frame = client.marginsAdded(m_handle->frameMargins());
 }
 
 QWidget &QtWindowGeometry::widget() const
@@ -106,7 +107,7 @@ void QtWindowGeometry::resizeClient(QWidget &w, int width, int height)
     // Qt may have bounded the request by the widget's own limits; what it
     // passed on is what the window system is to confirm.
     const QSize requested = w.size();
-    settle([this, requested] { return m_window.isNull() || m_client == requested; });
+    settle([this, requested] { return m_window.isNull() || m_client.size() == requested; });
 }
 
 float QtWindowGeometry::outerHeight()

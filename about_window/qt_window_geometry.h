@@ -67,8 +67,6 @@ private:
 
     /// The widget, or GeometryFailure when it is gone or hidden.
     [[nodiscard]] QWidget &widget() const;
-    /// Takes the geometry the window system reports now as confirmed.
-    void takeReportedGeometry();
     /// Dispatches window-system events, no user input, until @p applied holds
     /// or kSettleMs have passed.
     void settle(const std::function<bool()> &applied);
@@ -76,8 +74,8 @@ private:
 
     QPointer<QWidget> m_window;
     QPointer<QWindow> m_handle;
-    QRect m_frame;  // confirmed frame, logical pixels
-    QSize m_client; // confirmed client size, logical pixels
+    QRect m_frame;  // reported frame, logical pixels
+    QRect m_client; // reported client area, logical pixels
     std::function<void()> m_onReport;
 };
 
