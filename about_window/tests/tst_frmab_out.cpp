@@ -2,6 +2,7 @@
 // collapse once before the window goes.
 #include "frmab_out.h"
 #include "image_push_button.h"
+#include "resize_watch.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -14,26 +15,6 @@ using namespace lexorra;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Records the window's size at every resize, to see the collapse play.
-class ResizeLog final : public QObject
-{
-public:
-    explicit ResizeLog(QWidget *window) { window->installEventFilter(this); }
-    QList<QSize> sizes;
-    std::function<void()> onResize;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Resize) {
-            sizes.append(static_cast<QResizeEvent *>(event)->size());
-            if (onResize)
-                onResize();
-        }
-        return false;
-    }
-};
 
 // Shows a fresh About window and waits until it is exposed.
 FrmabOut *openWindow()
@@ -157,7 +138,7 @@ void TestFrmabOut::close()
     QPointer<FrmabOut> about = openWindow();
     const QSize full = about->size();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
-    ResizeLog resizes(about);
+    testing::ResizeWatch resizes(about);
 
     if (how == u"click")
         QTest::mouseClick(about->command1(), Qt::LeftButton);
@@ -192,9 +173,9 @@ void TestFrmabOut::closeRequestsDuringCollapseAreIgnored()
 {
     QPointer<FrmabOut> about = openWindow();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
-    ResizeLog resizes(about);
+    testing::ResizeWatch resizes(about);
     int requests = 0;
-    resizes.onResize = [&] {
+    resizes.onResize = [&](int) {
         // Every kind of close request, while the collapse plays.
         ++requests;
         QVERIFY(about->isClosing());

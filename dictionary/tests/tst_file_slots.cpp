@@ -47,18 +47,19 @@ private slots:
     void openIsConfinedToWorkingDirectory();
 
 private:
-    testing::ScratchWorkingDir m_dir;
+    std::unique_ptr<testing::ScratchWorkingDir> m_dir;
 };
 
 void TestFileSlots::init()
 {
-    m_dir.enter();
+    m_dir = std::make_unique<testing::ScratchWorkingDir>();
+    QVERIFY(m_dir->isValid());
     testing::writeFile(u"a.txt"_s, "apple,pomme\napricot,abricot\n");
 }
 
 void TestFileSlots::cleanup()
 {
-    m_dir.leave();
+    m_dir.reset();
 }
 
 void TestFileSlots::freeFileTakesLowestUnused()

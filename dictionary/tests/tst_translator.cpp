@@ -82,17 +82,18 @@ private slots:
     void recognizeFollowsList1();
 
 private:
-    testing::ScratchWorkingDir m_dir;
+    std::unique_ptr<testing::ScratchWorkingDir> m_dir;
 };
 
 void TestTranslator::init()
 {
-    m_dir.enter();
+    m_dir = std::make_unique<testing::ScratchWorkingDir>();
+    QVERIFY(m_dir->isValid());
 }
 
 void TestTranslator::cleanup()
 {
-    m_dir.leave();
+    m_dir.reset();
 }
 
 void TestTranslator::lookup_data()

@@ -7,7 +7,8 @@
 #include "frm_trans.h"
 #include "frmab_out.h"
 #include "image_push_button.h"
-#include "letter_files.h"
+#include "resize_watch.h"
+#include "scratch_dir.h"
 #include "scripted_dialogs.h"
 
 #include <QApplication>
@@ -23,33 +24,6 @@
 using namespace Qt::StringLiterals;
 using lexorra::FrmabOut;
 using lexorra::FrmTrans;
-
-namespace {
-
-// Counts the About window's resizes and runs a step at the first few of them,
-// that is while its collapse plays.
-class DuringCollapse final : public QObject
-{
-public:
-    DuringCollapse(QWidget *window, std::function<void(int)> step) : m_step(std::move(step))
-    {
-        window->installEventFilter(this);
-    }
-    int resizes = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Resize && m_step)
-            m_step(++resizes);
-        return false;
-    }
-
-private:
-    std::function<void(int)> m_step;
-};
-
-} // namespace
 
 class TestAboutOpening final : public QObject
 {
@@ -70,7 +44,7 @@ private Q_SLOTS:
 private:
     FrmabOut *hover();
 
-    std::unique_ptr<testing::LetterFiles> m_files;
+    std::unique_ptr<testing::ScratchWorkingDir> m_files;
     std::unique_ptr<testing::ScriptedDialogs> m_dialogs;
     std::unique_ptr<FrmTrans> m_window;
 };
@@ -82,7 +56,7 @@ void TestAboutOpening::initTestCase()
 
 void TestAboutOpening::init()
 {
-    m_files = std::make_unique<testing::LetterFiles>();
+    m_files = std::make_unique<testing::ScratchWorkingDir>();
     QVERIFY(m_files->isValid());
     QVERIFY(m_files->write(u"a.txt"_s, "apple,pomme\napricot,abricot\n"));
     m_dialogs = std::make_unique<testing::ScriptedDialogs>();
@@ -128,7 +102,8 @@ void TestAboutOpening::everyCloseCollapsesAndHidesTheFrame()
     QVERIFY(about);
     const QSize full = about->size();
     bool frameVisibleDuringCollapse = false;
-    DuringCollapse collapse(about, [&](int) { frameVisibleDuringCollapse = m_window->shape1(1)->isVisible(); });
+    testing::ResizeWatch collapse(about);
+    collapse.onResize = [&](int) { frameVisibleDuringCollapse = m_window->shape1(1)->isVisible(); };
 
     if (how == u"click")
         QTest::mouseClick(about->command1(), Qt::LeftButton);
@@ -137,7 +112,7 @@ void TestAboutOpening::everyCloseCollapsesAndHidesTheFrame()
     else
         about->close();
 
-    QVERIFY(collapse.resizes > 2);
+    QVERIFY(collapse.sizes.size() > 2);
     QVERIFY(frameVisibleDuringCollapse); // hidden only after the collapse
     QVERIFY(!m_window->shape1(1)->isVisible());
     QTRY_VERIFY(about.isNull());
@@ -160,16 +135,17 @@ void TestAboutOpening::showRequestDuringCollapseIsIgnored()
 {
     QPointer<FrmabOut> about = hover();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
-    DuringCollapse collapse(about, [&](int resize) {
+    testing::ResizeWatch collapse(about);
+    collapse.onResize = [&](int resize) {
         if (resize <= 3) {
             QTest::mouseMove(m_window->label1(), QPoint(30 + resize, 12));
             QCOMPARE(m_window->about(), about.data());
             QVERIFY(m_window->shape1(1)->isVisible());
         }
-    });
+    };
     about->close();
 
-    QVERIFY(collapse.resizes > 3);
+    QVERIFY(collapse.sizes.size() > 3);
     QCOMPARE(unloaded.size(), 1);
     QVERIFY(!m_window->shape1(1)->isVisible());
     QTRY_VERIFY(about.isNull());
@@ -200,13 +176,13 @@ void TestAboutOpening::quitWhileOpenRemovesItWithoutCollapse()
 {
     QPointer<FrmabOut> about = hover();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
-    DuringCollapse collapse(about, nullptr);
+    testing::ResizeWatch collapse(about);
 
     m_window->command1()->click();
     QVERIFY(m_window->isEnding());
     QVERIFY(about);
     QVERIFY(!about->isVisible());
-    QCOMPARE(collapse.resizes, 0);
+    QCOMPARE(collapse.sizes.size(), 0);
     QCOMPARE(unloaded.size(), 0);
     QVERIFY(m_window->shape1(1)->isVisible()); // the frame is not touched
 }
@@ -216,12 +192,13 @@ void TestAboutOpening::quitDuringCollapseStopsIt()
     QPointer<FrmabOut> about = hover();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
     QSize sizeAtQuit;
-    DuringCollapse collapse(about, [&](int resize) {
+    testing::ResizeWatch collapse(about);
+    collapse.onResize = [&](int resize) {
         if (resize == 2) {
             m_window->command1()->click();
             sizeAtQuit = about->size();
         }
-    });
+    };
     about->close();
 
     QVERIFY(m_window->isEnding());

@@ -4,9 +4,9 @@
 #include "frame_shape.h"
 #include "frm_trans.h"
 #include "frmab_out.h"
-#include "letter_files.h"
 #include "list_widget_state.h"
 #include "picture_button.h"
+#include "scratch_dir.h"
 #include "scripted_dialogs.h"
 
 #include <QApplication>
@@ -18,7 +18,7 @@
 
 using namespace Qt::StringLiterals;
 using lexorra::FrmTrans;
-using testing::LetterFiles;
+using testing::ScratchWorkingDir;
 using testing::ScriptedDialogs;
 using testing::selectedRow;
 using testing::texts;
@@ -56,7 +56,7 @@ private Q_SLOTS:
     void pointerElsewhereOpensNothing();
 
 private:
-    std::unique_ptr<LetterFiles> m_files;
+    std::unique_ptr<ScratchWorkingDir> m_files;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<FrmTrans> m_window;
     QStringList m_log;
@@ -64,7 +64,7 @@ private:
 
 void TestFrmTransEvents::init()
 {
-    m_files = std::make_unique<LetterFiles>();
+    m_files = std::make_unique<ScratchWorkingDir>();
     QVERIFY(m_files->isValid());
     QVERIFY(m_files->write(u"a.txt"_s, "apparel,vetements\napple,pomme\napply,\"appliquer, demander\"\n"
                                        "apricot,abricot\nazure,LE CIEL bleu\n"));

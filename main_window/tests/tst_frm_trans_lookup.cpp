@@ -2,10 +2,10 @@
 // boxes, filled in and dismissed from the test as a user would.
 
 #include "frm_trans.h"
-#include "letter_files.h"
 #include "list_widget_state.h"
 #include "modal_script.h"
 #include "picture_button.h"
+#include "scratch_dir.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -14,8 +14,8 @@
 
 using namespace Qt::StringLiterals;
 using lexorra::FrmTrans;
-using testing::LetterFiles;
 using testing::ModalScript;
+using testing::ScratchWorkingDir;
 using testing::SeenBox;
 using testing::SeenPrompt;
 using testing::selectedRow;
@@ -42,13 +42,13 @@ private Q_SLOTS:
 private:
     void clickPicture() { QTest::mouseClick(m_window->image1(), Qt::LeftButton, {}, QPoint(80, 60)); }
 
-    std::unique_ptr<LetterFiles> m_files;
+    std::unique_ptr<ScratchWorkingDir> m_files;
     std::unique_ptr<FrmTrans> m_window;
 };
 
 void TestFrmTransLookup::init()
 {
-    m_files = std::make_unique<LetterFiles>();
+    m_files = std::make_unique<ScratchWorkingDir>();
     QVERIFY(m_files->isValid());
     QVERIFY(m_files->write(u"a.txt"_s, "apple,pomme\napricot,abricot\naxe,hache\n"));
     m_window = std::make_unique<FrmTrans>();
