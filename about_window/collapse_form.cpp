@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <limits>
 
-namespace about_window {
+namespace lexorra {
 
 std::optional<qint32> roundToInt32(double value)
 {
@@ -301,4 +301,4 @@ void Collapse_Form(WindowGeometry &window, qint16 &stepSize)
     Collapse(window, stepSize).run();
 }
 
-} // namespace about_window
+} // namespace lexorra

@@ -125,9 +125,9 @@ void FrmabOut::closeEvent(QCloseEvent *event)
 
 void FrmabOut::Form_Unload()
 {
-    about_window::QtWindowGeometry geometry(this);
+    QtWindowGeometry geometry(this);
     qint16 stepSize = 0;
-    about_window::Collapse_Form(geometry, stepSize);
+    Collapse_Form(geometry, stepSize);
     // Hidden under the collapse means the program is ending: nothing else of
     // the close may happen then.
     if (isVisible())

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace about_window {
+namespace lexorra {
 
 namespace {
 
@@ -179,4 +179,4 @@ void QtWindowGeometry::dispatchEvents()
     QCoreApplication::processEvents();
 }
 
-} // namespace about_window
+} // namespace lexorra

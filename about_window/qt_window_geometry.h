@@ -10,7 +10,7 @@
 
 #include <functional>
 
-namespace about_window {
+namespace lexorra {
 
 /// WindowGeometry of a real top-level QWidget, in twips at 15 twips to the
 /// logical pixel.
@@ -79,4 +79,4 @@ private:
     std::function<void()> m_onReport;
 };
 
-} // namespace about_window
+} // namespace lexorra

@@ -25,11 +25,11 @@ constexpr int kRuns = 15;
 const QString kMissingWord = QStringLiteral("azzurro");
 
 // The prompt answers at once and no box may block the run.
-class InstantDialogs final : public dictionary::UserDialogs
+class InstantDialogs final : public lexorra::dictionary::UserDialogs
 {
 public:
     QString prompt(const QString &, const QString &) override { return kMissingWord; }
-    void messageBox(const QString &, const QString &, dictionary::MessageIcon) override { ++boxes; }
+    void messageBox(const QString &, const QString &, lexorra::dictionary::MessageIcon) override { ++boxes; }
 
     int boxes = 0;
 };
@@ -56,7 +56,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
 
     QTemporaryDir dir;
-    if (!bench::writeLetterFile(dir, "ab"))
+    if (!lexorra::bench::writeLetterFile(dir, "ab"))
         return 1;
 
     InstantDialogs dialogs;
@@ -65,10 +65,10 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
 
     bool listed = true;
-    const double median = bench::medianMs(kRuns, [&] {
+    const double median = lexorra::bench::medianMs(kRuns, [&] {
         window.Image1_Click();
         QCoreApplication::processEvents();
-        listed = listed && window.list1()->count() == bench::kRecords && window.list2()->count() == bench::kRecords &&
+        listed = listed && window.list1()->count() == lexorra::bench::kRecords && window.list2()->count() == lexorra::bench::kRecords &&
                  window.list1()->currentRow() == 0 && !window.label2()->text().isEmpty() && dialogs.boxes == 0;
     });
     if (!listed) {
@@ -77,7 +77,7 @@ int main(int argc, char **argv)
     }
 
     std::printf("missing-word lookup through the main window, %d records, median of %d runs: %.2f ms\n",
-                bench::kRecords, kRuns, median);
+                lexorra::bench::kRecords, kRuns, median);
     std::printf("peak resident memory with the listing shown: %.1f MB\n",
                 static_cast<double>(peakResidentKiB()) / 1024.0);
     return 0;

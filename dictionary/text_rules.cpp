@@ -1,6 +1,6 @@
 #include "text_rules.h"
 
-namespace dictionary {
+namespace lexorra::dictionary {
 
 namespace {
 
@@ -89,4 +89,4 @@ QString letterFileName(const QString &searchWord)
     return firstChars(searchWord, 1) + QStringLiteral(".txt");
 }
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace about_window::testing {
+namespace lexorra::testing {
 
 namespace {
 
@@ -191,4 +191,4 @@ QList<float> writes(const QStringList &log, const char *setter)
     return values;
 }
 
-} // namespace about_window::testing
+} // namespace lexorra::testing

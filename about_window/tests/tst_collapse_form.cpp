@@ -7,8 +7,8 @@
 #include <limits>
 #include <optional>
 
-using namespace about_window;
-using namespace about_window::testing;
+using namespace lexorra;
+using namespace lexorra::testing;
 
 namespace {
 

@@ -138,7 +138,7 @@ void TestFrmabOut::close()
     QPointer<FrmabOut> about = openWindow();
     const QSize full = about->size();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
-    testing::ResizeWatch resizes(about);
+    lexorra::testing::ResizeWatch resizes(about);
 
     if (how == u"click")
         QTest::mouseClick(about->command1(), Qt::LeftButton);
@@ -173,7 +173,7 @@ void TestFrmabOut::closeRequestsDuringCollapseAreIgnored()
 {
     QPointer<FrmabOut> about = openWindow();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
-    testing::ResizeWatch resizes(about);
+    lexorra::testing::ResizeWatch resizes(about);
     int requests = 0;
     resizes.onResize = [&](int) {
         // Every kind of close request, while the collapse plays.

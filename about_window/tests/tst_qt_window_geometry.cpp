@@ -10,7 +10,7 @@
 #include <memory>
 #include <utility>
 
-using namespace about_window;
+using namespace lexorra;
 
 class TestQtWindowGeometry : public QObject
 {

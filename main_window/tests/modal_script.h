@@ -18,7 +18,7 @@
 #include <functional>
 #include <vector>
 
-namespace testing {
+namespace lexorra::testing {
 
 /// What a message box showed when it was open.
 struct SeenBox
@@ -164,4 +164,4 @@ private:
     int m_unexpected = 0;
 };
 
-} // namespace testing
+} // namespace lexorra::testing

@@ -9,7 +9,7 @@
 #include "image_push_button.h"
 #include "resize_watch.h"
 #include "scratch_dir.h"
-#include "scripted_dialogs.h"
+#include "fake_lookup.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -44,8 +44,8 @@ private Q_SLOTS:
 private:
     FrmabOut *hover();
 
-    std::unique_ptr<testing::ScratchWorkingDir> m_files;
-    std::unique_ptr<testing::ScriptedDialogs> m_dialogs;
+    std::unique_ptr<lexorra::testing::ScratchWorkingDir> m_files;
+    std::unique_ptr<lexorra::testing::FakeDialogs> m_dialogs;
     std::unique_ptr<FrmTrans> m_window;
 };
 
@@ -56,10 +56,10 @@ void TestAboutOpening::initTestCase()
 
 void TestAboutOpening::init()
 {
-    m_files = std::make_unique<testing::ScratchWorkingDir>();
+    m_files = std::make_unique<lexorra::testing::ScratchWorkingDir>();
     QVERIFY(m_files->isValid());
     QVERIFY(m_files->write(u"a.txt"_s, "apple,pomme\napricot,abricot\n"));
-    m_dialogs = std::make_unique<testing::ScriptedDialogs>();
+    m_dialogs = std::make_unique<lexorra::testing::FakeDialogs>();
     m_window = std::make_unique<FrmTrans>(m_dialogs.get());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -102,7 +102,7 @@ void TestAboutOpening::everyCloseCollapsesAndHidesTheFrame()
     QVERIFY(about);
     const QSize full = about->size();
     bool frameVisibleDuringCollapse = false;
-    testing::ResizeWatch collapse(about);
+    lexorra::testing::ResizeWatch collapse(about);
     collapse.onResize = [&](int) { frameVisibleDuringCollapse = m_window->shape1(1)->isVisible(); };
 
     if (how == u"click")
@@ -135,7 +135,7 @@ void TestAboutOpening::showRequestDuringCollapseIsIgnored()
 {
     QPointer<FrmabOut> about = hover();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
-    testing::ResizeWatch collapse(about);
+    lexorra::testing::ResizeWatch collapse(about);
     collapse.onResize = [&](int resize) {
         if (resize <= 3) {
             QTest::mouseMove(m_window->label1(), QPoint(30 + resize, 12));
@@ -176,7 +176,7 @@ void TestAboutOpening::quitWhileOpenRemovesItWithoutCollapse()
 {
     QPointer<FrmabOut> about = hover();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
-    testing::ResizeWatch collapse(about);
+    lexorra::testing::ResizeWatch collapse(about);
 
     m_window->command1()->click();
     QVERIFY(m_window->isEnding());
@@ -192,7 +192,7 @@ void TestAboutOpening::quitDuringCollapseStopsIt()
     QPointer<FrmabOut> about = hover();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
     QSize sizeAtQuit;
-    testing::ResizeWatch collapse(about);
+    lexorra::testing::ResizeWatch collapse(about);
     collapse.onResize = [&](int resize) {
         if (resize == 2) {
             m_window->command1()->click();

@@ -1,13 +1,13 @@
 // The main window's event wiring: the picture's press, release and click,
 // headword clicks and keys on List1, and pointer movement over the About label.
 
+#include "fake_lookup.h"
 #include "frame_shape.h"
 #include "frm_trans.h"
 #include "frmab_out.h"
 #include "list_widget_state.h"
 #include "picture_button.h"
 #include "scratch_dir.h"
-#include "scripted_dialogs.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -18,10 +18,10 @@
 
 using namespace Qt::StringLiterals;
 using lexorra::FrmTrans;
-using testing::ScratchWorkingDir;
-using testing::ScriptedDialogs;
-using testing::selectedRow;
-using testing::texts;
+using lexorra::testing::FakeDialogs;
+using lexorra::testing::ScratchWorkingDir;
+using lexorra::testing::selectedRow;
+using lexorra::testing::texts;
 
 namespace {
 
@@ -57,7 +57,7 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<ScratchWorkingDir> m_files;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<FakeDialogs> m_dialogs;
     std::unique_ptr<FrmTrans> m_window;
     QStringList m_log;
 };
@@ -68,7 +68,7 @@ void TestFrmTransEvents::init()
     QVERIFY(m_files->isValid());
     QVERIFY(m_files->write(u"a.txt"_s, "apparel,vetements\napple,pomme\napply,\"appliquer, demander\"\n"
                                        "apricot,abricot\nazure,LE CIEL bleu\n"));
-    m_dialogs = std::make_unique<ScriptedDialogs>();
+    m_dialogs = std::make_unique<FakeDialogs>();
     m_window = std::make_unique<FrmTrans>(m_dialogs.get());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -138,7 +138,8 @@ void TestFrmTransEvents::listingRoutesEachSelectionChangeOnce()
     QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
     m_dialogs->replies = {u"apple"_s};
     QTest::mouseClick(m_window->image1(), Qt::LeftButton);
-    QCOMPARE(m_dialogs->boxes, QStringList{u"Apple|Pomme|information"_s});
+    const FakeDialogs::Box shown{u"Pomme"_s, u"Apple"_s, lexorra::dictionary::MessageIcon::Information};
+    QCOMPARE(m_dialogs->boxes, QList<FakeDialogs::Box>{shown});
     QCOMPARE(clicks.size(), 1);
     QCOMPARE(clicks.at(0).at(0).toInt(), 0);
     QCOMPARE(selectedRow(m_window->list1()), 0);

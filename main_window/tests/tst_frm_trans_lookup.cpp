@@ -14,12 +14,12 @@
 
 using namespace Qt::StringLiterals;
 using lexorra::FrmTrans;
-using testing::ModalScript;
-using testing::ScratchWorkingDir;
-using testing::SeenBox;
-using testing::SeenPrompt;
-using testing::selectedRow;
-using testing::texts;
+using lexorra::testing::ModalScript;
+using lexorra::testing::ScratchWorkingDir;
+using lexorra::testing::SeenBox;
+using lexorra::testing::SeenPrompt;
+using lexorra::testing::selectedRow;
+using lexorra::testing::texts;
 
 class TestFrmTransLookup final : public QObject
 {
