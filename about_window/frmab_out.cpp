@@ -100,11 +100,6 @@ void FrmabOut::createControls()
     Command1->setFocus();
 }
 
-QLabel *FrmabOut::label1(int index) const
-{
-    return index >= 0 && index < static_cast<int>(Label1.size()) ? Label1[static_cast<size_t>(index)] : nullptr;
-}
-
 void FrmabOut::Command1_Click()
 {
     close();

@@ -7,6 +7,7 @@
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 // Run the release build: build/release/bench/bench_gui
 #include "bench_support.h"
+#include "window_controls.h"
 #include "frm_trans.h"
 
 #include <QApplication>
@@ -16,6 +17,8 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+
+using namespace lexorra::testing;
 
 namespace {
 
@@ -68,8 +71,8 @@ int main(int argc, char **argv)
     const double median = lexorra::bench::medianMs(kRuns, [&] {
         window.Image1_Click();
         QCoreApplication::processEvents();
-        listed = listed && window.list1()->count() == lexorra::bench::kRecords && window.list2()->count() == lexorra::bench::kRecords &&
-                 window.list1()->currentRow() == 0 && !window.label2()->text().isEmpty() && dialogs.boxes == 0;
+        listed = listed && list1(window)->count() == lexorra::bench::kRecords && list2(window)->count() == lexorra::bench::kRecords &&
+                 list1(window)->currentRow() == 0 && !label2(window)->text().isEmpty() && dialogs.boxes == 0;
     });
     if (!listed) {
         std::fprintf(stderr, "bench_gui: the lookup did not list the letter file as expected\n");

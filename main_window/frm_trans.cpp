@@ -210,11 +210,6 @@ void FrmTrans::createControls()
     Image1->setAccessibleName(u"Translate a word"_s);
 }
 
-FrameShape *FrmTrans::shape1(int index) const
-{
-    return index >= 0 && index < int(Shape1.size()) ? Shape1[std::size_t(index)] : nullptr;
-}
-
 void FrmTrans::Recognize()
 {
     m_translator->Recognize();

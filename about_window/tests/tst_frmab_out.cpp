@@ -1,6 +1,7 @@
 // The About window: its layout, and every way of closing it playing the
 // collapse once before the window goes.
 #include "frmab_out.h"
+#include "window_controls.h"
 #include "image_push_button.h"
 #include "resize_watch.h"
 
@@ -12,6 +13,7 @@
 #include <QWindow>
 
 using namespace lexorra;
+using namespace lexorra::testing;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -88,7 +90,7 @@ void TestFrmabOut::labels()
     QFETCH(QString, text);
 
     FrmabOut about;
-    QLabel *label = about.label1(index);
+    QLabel *label = label1(about, index);
     QVERIFY(label);
     QCOMPARE(label->objectName(), u"Label1_%1"_s.arg(index));
     QCOMPARE(label->pos(), topLeft);
@@ -112,7 +114,7 @@ void TestFrmabOut::labels()
 void TestFrmabOut::pictureButton()
 {
     QPointer<FrmabOut> about = openWindow();
-    ImagePushButton *button = about->command1();
+    auto *button = control<ImagePushButton>(*about, u"Command1"_s);
     QCOMPARE(button->objectName(), u"Command1"_s);
     QCOMPARE(button->geometry(), QRect(16, 64, 61, 69));
     QCOMPARE(button->text(), QString());
@@ -141,7 +143,7 @@ void TestFrmabOut::close()
     lexorra::testing::ResizeWatch resizes(about);
 
     if (how == u"click")
-        QTest::mouseClick(about->command1(), Qt::LeftButton);
+        QTest::mouseClick(command1(*about), Qt::LeftButton);
     else if (how == u"escape")
         QTest::keyClick(about.data(), Qt::Key_Escape);
     else
@@ -180,7 +182,7 @@ void TestFrmabOut::closeRequestsDuringCollapseAreIgnored()
         ++requests;
         QVERIFY(about->isClosing());
         QTest::keyClick(about.data(), Qt::Key_Escape);
-        about->command1()->click();
+        command1(*about)->click();
         about->close();
         // A close event from the window system reaches the window directly.
         QCloseEvent fromWindowSystem;
@@ -195,3 +197,5 @@ void TestFrmabOut::closeRequestsDuringCollapseAreIgnored()
 
 QTEST_MAIN(TestFrmabOut)
 #include "tst_frmab_out.moc"
+
+using namespace lexorra::testing;

@@ -4,6 +4,7 @@
 // it at once without the collapse.
 
 #include "frame_shape.h"
+#include "window_controls.h"
 #include "frm_trans.h"
 #include "frmab_out.h"
 #include "image_push_button.h"
@@ -20,6 +21,8 @@
 #include <QTest>
 
 #include <functional>
+
+using namespace lexorra::testing;
 
 using namespace Qt::StringLiterals;
 using lexorra::FrmabOut;
@@ -66,7 +69,7 @@ void TestAboutOpening::init()
     // A listing that no About window may disturb.
     m_dialogs->replies = {u"apricot"_s};
     m_window->Begin_Translation();
-    QCOMPARE(m_window->label2()->text(), u"Abricot"_s);
+    QCOMPARE(label2(*m_window)->text(), u"Abricot"_s);
 }
 
 void TestAboutOpening::cleanup()
@@ -82,7 +85,7 @@ FrmabOut *TestAboutOpening::hover()
     // Each call moves to another point: a move to where the pointer already is
     // is no movement.
     static int step = 0;
-    QTest::mouseMove(m_window->label1(), QPoint(20 + (++step % 40), 12));
+    QTest::mouseMove(label1(*m_window), QPoint(20 + (++step % 40), 12));
     return m_window->about();
 }
 
@@ -103,10 +106,10 @@ void TestAboutOpening::everyCloseCollapsesAndHidesTheFrame()
     const QSize full = about->size();
     bool frameVisibleDuringCollapse = false;
     lexorra::testing::ResizeWatch collapse(about);
-    collapse.onResize = [&](int) { frameVisibleDuringCollapse = m_window->shape1(1)->isVisible(); };
+    collapse.onResize = [&](int) { frameVisibleDuringCollapse = shape1(*m_window, 1)->isVisible(); };
 
     if (how == u"click")
-        QTest::mouseClick(about->command1(), Qt::LeftButton);
+        QTest::mouseClick(command1(*about), Qt::LeftButton);
     else if (how == u"escape")
         QTest::keyClick(about.data(), Qt::Key_Escape);
     else
@@ -114,21 +117,21 @@ void TestAboutOpening::everyCloseCollapsesAndHidesTheFrame()
 
     QVERIFY(collapse.sizes.size() > 2);
     QVERIFY(frameVisibleDuringCollapse); // hidden only after the collapse
-    QVERIFY(!m_window->shape1(1)->isVisible());
+    QVERIFY(!shape1(*m_window, 1)->isVisible());
     QTRY_VERIFY(about.isNull());
     QVERIFY(!m_window->about());
 
     // The main window keeps its listing and label.
-    QCOMPARE(m_window->list1()->count(), 2);
-    QCOMPARE(m_window->list1()->currentRow(), 1);
-    QCOMPARE(m_window->label2()->text(), u"Abricot"_s);
+    QCOMPARE(list1(*m_window)->count(), 2);
+    QCOMPARE(list1(*m_window)->currentRow(), 1);
+    QCOMPARE(label2(*m_window)->text(), u"Abricot"_s);
 
     // The next movement over the label opens a fresh window at full size.
     QPointer<FrmabOut> again = hover();
     QVERIFY(again);
     QVERIFY(again->isVisible());
     QCOMPARE(again->size(), full);
-    QVERIFY(m_window->shape1(1)->isVisible());
+    QVERIFY(shape1(*m_window, 1)->isVisible());
 }
 
 void TestAboutOpening::showRequestDuringCollapseIsIgnored()
@@ -138,16 +141,16 @@ void TestAboutOpening::showRequestDuringCollapseIsIgnored()
     lexorra::testing::ResizeWatch collapse(about);
     collapse.onResize = [&](int resize) {
         if (resize <= 3) {
-            QTest::mouseMove(m_window->label1(), QPoint(30 + resize, 12));
+            QTest::mouseMove(label1(*m_window), QPoint(30 + resize, 12));
             QCOMPARE(m_window->about(), about.data());
-            QVERIFY(m_window->shape1(1)->isVisible());
+            QVERIFY(shape1(*m_window, 1)->isVisible());
         }
     };
     about->close();
 
     QVERIFY(collapse.sizes.size() > 3);
     QCOMPARE(unloaded.size(), 1);
-    QVERIFY(!m_window->shape1(1)->isVisible());
+    QVERIFY(!shape1(*m_window, 1)->isVisible());
     QTRY_VERIFY(about.isNull());
     int aboutWindows = 0;
     for (QWidget *window : QApplication::topLevelWidgets())
@@ -160,14 +163,14 @@ void TestAboutOpening::movementRightAfterCloseOpensANewWindow()
     QPointer<FrmabOut> closed = hover();
     closed->close();
     QVERIFY(closed); // closed, but destroyed only by the event loop
-    QVERIFY(!m_window->shape1(1)->isVisible());
+    QVERIFY(!shape1(*m_window, 1)->isVisible());
 
     FrmabOut *fresh = hover();
     QVERIFY(fresh);
     QVERIFY(fresh != closed.data());
     QVERIFY(fresh->isVisible());
     QVERIFY(!fresh->isClosing());
-    QVERIFY(m_window->shape1(1)->isVisible());
+    QVERIFY(shape1(*m_window, 1)->isVisible());
     QTRY_VERIFY(closed.isNull());
     QCOMPARE(m_window->about(), fresh);
 }
@@ -178,13 +181,13 @@ void TestAboutOpening::quitWhileOpenRemovesItWithoutCollapse()
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
     lexorra::testing::ResizeWatch collapse(about);
 
-    m_window->command1()->click();
+    command1(*m_window)->click();
     QVERIFY(m_window->isEnding());
     QVERIFY(about);
     QVERIFY(!about->isVisible());
     QCOMPARE(collapse.sizes.size(), 0);
     QCOMPARE(unloaded.size(), 0);
-    QVERIFY(m_window->shape1(1)->isVisible()); // the frame is not touched
+    QVERIFY(shape1(*m_window, 1)->isVisible()); // the frame is not touched
 }
 
 void TestAboutOpening::quitDuringCollapseStopsIt()
@@ -195,7 +198,7 @@ void TestAboutOpening::quitDuringCollapseStopsIt()
     lexorra::testing::ResizeWatch collapse(about);
     collapse.onResize = [&](int resize) {
         if (resize == 2) {
-            m_window->command1()->click();
+            command1(*m_window)->click();
             sizeAtQuit = about->size();
         }
     };
@@ -206,7 +209,7 @@ void TestAboutOpening::quitDuringCollapseStopsIt()
     QVERIFY(!about->isVisible());
     QCOMPARE(about->size(), sizeAtQuit); // the collapse went no further
     QCOMPARE(unloaded.size(), 0);
-    QVERIFY(m_window->shape1(1)->isVisible());
+    QVERIFY(shape1(*m_window, 1)->isVisible());
 }
 
 QTEST_MAIN(TestAboutOpening)

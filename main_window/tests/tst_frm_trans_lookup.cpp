@@ -2,6 +2,7 @@
 // boxes, filled in and dismissed from the test as a user would.
 
 #include "frm_trans.h"
+#include "window_controls.h"
 #include "list_widget_state.h"
 #include "modal_script.h"
 #include "picture_button.h"
@@ -11,6 +12,8 @@
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
+
+using namespace lexorra::testing;
 
 using namespace Qt::StringLiterals;
 using lexorra::FrmTrans;
@@ -40,7 +43,7 @@ private Q_SLOTS:
     void headwordClickAfterLookup();
 
 private:
-    void clickPicture() { QTest::mouseClick(m_window->image1(), Qt::LeftButton, {}, QPoint(80, 60)); }
+    void clickPicture() { QTest::mouseClick(image1(*m_window), Qt::LeftButton, {}, QPoint(80, 60)); }
 
     std::unique_ptr<ScratchWorkingDir> m_files;
     std::unique_ptr<FrmTrans> m_window;
@@ -89,11 +92,11 @@ void TestFrmTransLookup::foundWordShowsBoxThenListing()
     QCOMPARE(box.icon, QMessageBox::Information);
     QCOMPARE(box.buttons, QStringList{u"OK"_s});
 
-    QCOMPARE(texts(m_window->list1()), (QStringList{u"apple"_s, u"apricot"_s, u"axe"_s}));
-    QCOMPARE(texts(m_window->list2()), (QStringList{u"pomme"_s, u"abricot"_s, u"hache"_s}));
-    QCOMPARE(selectedRow(m_window->list1()), 1);
-    QCOMPARE(selectedRow(m_window->list2()), 1);
-    QCOMPARE(m_window->label2()->text(), u"Abricot"_s);
+    QCOMPARE(texts(list1(*m_window)), (QStringList{u"apple"_s, u"apricot"_s, u"axe"_s}));
+    QCOMPARE(texts(list2(*m_window)), (QStringList{u"pomme"_s, u"abricot"_s, u"hache"_s}));
+    QCOMPARE(selectedRow(list1(*m_window)), 1);
+    QCOMPARE(selectedRow(list2(*m_window)), 1);
+    QCOMPARE(label2(*m_window)->text(), u"Abricot"_s);
     QCOMPARE(m_window->translator().searchWord(), u"apricot"_s);
     QCOMPARE(m_window->translator().letterFile(), u"a.txt"_s);
     QCOMPARE(m_window->translator().fileSlots().openCount(), 0);
@@ -118,9 +121,9 @@ void TestFrmTransLookup::missingLetterFileWarns()
     QCOMPARE(box.text, u"Enter an alphabet please :o)"_s);
     QCOMPARE(box.icon, QMessageBox::Critical);
     QCOMPARE(box.buttons, QStringList{u"OK"_s});
-    QCOMPARE(m_window->list1()->count(), 0);
-    QCOMPARE(m_window->list2()->count(), 0);
-    QCOMPARE(m_window->label2()->text(), QString());
+    QCOMPARE(list1(*m_window)->count(), 0);
+    QCOMPARE(list2(*m_window)->count(), 0);
+    QCOMPARE(label2(*m_window)->text(), QString());
 }
 
 void TestFrmTransLookup::missingWordListsWithoutBox_data()
@@ -146,10 +149,10 @@ void TestFrmTransLookup::missingWordListsWithoutBox()
 
     QVERIFY(script.allStepsRun());
     QCOMPARE(script.unexpectedBoxes(), 0);
-    QCOMPARE(texts(m_window->list1()), (QStringList{u"apple"_s, u"apricot"_s, u"axe"_s}));
-    QCOMPARE(selectedRow(m_window->list1()), selected);
-    QCOMPARE(selectedRow(m_window->list2()), selected);
-    QCOMPARE(m_window->label2()->text(), label);
+    QCOMPARE(texts(list1(*m_window)), (QStringList{u"apple"_s, u"apricot"_s, u"axe"_s}));
+    QCOMPARE(selectedRow(list1(*m_window)), selected);
+    QCOMPARE(selectedRow(list2(*m_window)), selected);
+    QCOMPARE(label2(*m_window)->text(), label);
 }
 
 void TestFrmTransLookup::cancelledPromptChangesNothing_data()
@@ -174,7 +177,7 @@ void TestFrmTransLookup::cancelledPromptChangesNothing()
         first.stop();
         QVERIFY(first.allStepsRun());
     }
-    QCOMPARE(selectedRow(m_window->list1()), 0);
+    QCOMPARE(selectedRow(list1(*m_window)), 0);
 
     ModalScript script;
     script.answerPrompt(typed, accept);
@@ -184,9 +187,9 @@ void TestFrmTransLookup::cancelledPromptChangesNothing()
 
     QVERIFY(script.allStepsRun());
     QCOMPARE(script.unexpectedBoxes(), 0);
-    QCOMPARE(m_window->list1()->count(), 3);
-    QCOMPARE(selectedRow(m_window->list1()), 0);
-    QCOMPARE(m_window->label2()->text(), u"Pomme"_s);
+    QCOMPARE(list1(*m_window)->count(), 3);
+    QCOMPARE(selectedRow(list1(*m_window)), 0);
+    QCOMPARE(label2(*m_window)->text(), u"Pomme"_s);
     QCOMPARE(m_window->translator().searchWord(), u"apple"_s);
 }
 
@@ -209,8 +212,8 @@ void TestFrmTransLookup::emptyTitleAndTextBoxStillShows()
     QCOMPARE(box.title, QString());
     QCOMPARE(box.text, QString());
     QCOMPARE(box.icon, QMessageBox::Information);
-    QCOMPARE(texts(m_window->list1()), QStringList{u"one"_s});
-    QCOMPARE(m_window->label2()->text(), u"Un"_s);
+    QCOMPARE(texts(list1(*m_window)), QStringList{u"one"_s});
+    QCOMPARE(label2(*m_window)->text(), u"Un"_s);
 }
 
 void TestFrmTransLookup::translationsAreShownAsPlainText()
@@ -227,8 +230,8 @@ void TestFrmTransLookup::translationsAreShownAsPlainText()
     QVERIFY(script.allStepsRun());
     QCOMPARE(box.textFormat, Qt::PlainText);
     QCOMPARE(box.text, u"<b>gras</b> & Co"_s);
-    QCOMPARE(m_window->label2()->textFormat(), Qt::PlainText);
-    QCOMPARE(m_window->label2()->text(), u"<b>gras</b> & Co"_s);
+    QCOMPARE(label2(*m_window)->textFormat(), Qt::PlainText);
+    QCOMPARE(label2(*m_window)->text(), u"<b>gras</b> & Co"_s);
 }
 
 void TestFrmTransLookup::headwordClickAfterLookup()
@@ -243,11 +246,11 @@ void TestFrmTransLookup::headwordClickAfterLookup()
     QCOMPARE(box.title, u"Apple"_s);
     QCOMPARE(box.text, u"Pomme"_s);
 
-    QListWidget *list1 = m_window->list1();
-    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, list1->visualItemRect(list1->item(2)).center());
-    QCOMPARE(selectedRow(list1), 2);
-    QCOMPARE(selectedRow(m_window->list2()), 2);
-    QCOMPARE(m_window->label2()->text(), u"Hache"_s);
+    QListWidget *headwords = list1(*m_window);
+    QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, headwords->visualItemRect(headwords->item(2)).center());
+    QCOMPARE(selectedRow(headwords), 2);
+    QCOMPARE(selectedRow(list2(*m_window)), 2);
+    QCOMPARE(label2(*m_window)->text(), u"Hache"_s);
     QCOMPARE(script.unexpectedBoxes(), 0);
 }
 
