@@ -1,9 +1,10 @@
 // The About window: its layout, and every way of closing it playing the
 // collapse once before the window goes.
+#include "close_ways.h"
 #include "frmab_out.h"
-#include "window_controls.h"
 #include "image_push_button.h"
 #include "resize_watch.h"
+#include "window_controls.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -127,27 +128,19 @@ void TestFrmabOut::pictureButton()
 
 void TestFrmabOut::close_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::newRow("picture button") << u"click"_s;
-    QTest::newRow("Esc key") << u"escape"_s;
-    QTest::newRow("close box") << u"close"_s;
+    addCloseWayRows();
 }
 
 void TestFrmabOut::close()
 {
-    QFETCH(QString, how);
+    QFETCH(CloseWay, way);
 
     QPointer<FrmabOut> about = openWindow();
     const QSize full = about->size();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
     lexorra::testing::ResizeWatch resizes(about);
 
-    if (how == u"click")
-        QTest::mouseClick(command1(*about), Qt::LeftButton);
-    else if (how == u"escape")
-        QTest::keyClick(about.data(), Qt::Key_Escape);
-    else
-        about->close();
+    closeBy(*about, way);
 
     QCOMPARE(unloaded.size(), 1);
     QVERIFY(about.isNull() || !about->isVisible());

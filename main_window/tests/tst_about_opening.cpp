@@ -3,14 +3,15 @@
 // to show it while it collapses is ignored, and quitting the program removes
 // it at once without the collapse.
 
+#include "close_ways.h"
+#include "fake_lookup.h"
 #include "frame_shape.h"
-#include "window_controls.h"
 #include "frm_trans.h"
 #include "frmab_out.h"
 #include "image_push_button.h"
 #include "resize_watch.h"
 #include "scratch_dir.h"
-#include "fake_lookup.h"
+#include "window_controls.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -91,15 +92,12 @@ FrmabOut *TestAboutOpening::hover()
 
 void TestAboutOpening::everyCloseCollapsesAndHidesTheFrame_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::newRow("picture button") << u"click"_s;
-    QTest::newRow("Esc key") << u"escape"_s;
-    QTest::newRow("close box") << u"close"_s;
+    addCloseWayRows();
 }
 
 void TestAboutOpening::everyCloseCollapsesAndHidesTheFrame()
 {
-    QFETCH(QString, how);
+    QFETCH(CloseWay, way);
 
     QPointer<FrmabOut> about = hover();
     QVERIFY(about);
@@ -108,12 +106,7 @@ void TestAboutOpening::everyCloseCollapsesAndHidesTheFrame()
     lexorra::testing::ResizeWatch collapse(about);
     collapse.onResize = [&](int) { frameVisibleDuringCollapse = shape1(*m_window, 1)->isVisible(); };
 
-    if (how == u"click")
-        QTest::mouseClick(command1(*about), Qt::LeftButton);
-    else if (how == u"escape")
-        QTest::keyClick(about.data(), Qt::Key_Escape);
-    else
-        about->close();
+    closeBy(*about, way);
 
     QVERIFY(collapse.sizes.size() > 2);
     QVERIFY(frameVisibleDuringCollapse); // hidden only after the collapse

@@ -2,11 +2,11 @@
 // boxes, filled in and dismissed from the test as a user would.
 
 #include "frm_trans.h"
-#include "window_controls.h"
 #include "list_widget_state.h"
 #include "modal_script.h"
 #include "picture_button.h"
 #include "scratch_dir.h"
+#include "window_controls.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -43,7 +43,13 @@ private Q_SLOTS:
     void headwordClickAfterLookup();
 
 private:
-    void clickPicture() { QTest::mouseClick(image1(*m_window), Qt::LeftButton, {}, QPoint(80, 60)); }
+    /// Clicks the picture button while @p script answers the boxes the lookup opens.
+    void lookUp(ModalScript &script)
+    {
+        script.start();
+        QTest::mouseClick(image1(*m_window), Qt::LeftButton, {}, QPoint(80, 60));
+        script.stop();
+    }
 
     std::unique_ptr<ScratchWorkingDir> m_files;
     std::unique_ptr<FrmTrans> m_window;
@@ -72,13 +78,9 @@ void TestFrmTransLookup::foundWordShowsBoxThenListing()
     SeenBox box;
     script.answerPrompt(u"apricot"_s, true, &prompt);
     script.acknowledgeBox(&box);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
 
-    QVERIFY(script.mismatches().isEmpty());
-    QVERIFY(script.allStepsRun());
-    QCOMPARE(script.unexpectedBoxes(), 0);
+    QVERIFY(script.ranAsWritten());
 
     QVERIFY(prompt.visible);
     QCOMPARE(prompt.title, u" Lexorra."_s);
@@ -109,13 +111,9 @@ void TestFrmTransLookup::missingLetterFileWarns()
     SeenBox box;
     script.answerPrompt(u"7up"_s);
     script.acknowledgeBox(&box);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
 
-    QVERIFY(script.mismatches().isEmpty());
-    QVERIFY(script.allStepsRun());
-    QCOMPARE(script.unexpectedBoxes(), 0);
+    QVERIFY(script.ranAsWritten());
     QVERIFY(box.visible);
     QCOMPARE(box.title, u"Warning !"_s);
     QCOMPARE(box.text, u"Enter an alphabet please :o)"_s);
@@ -143,12 +141,9 @@ void TestFrmTransLookup::missingWordListsWithoutBox()
     QFETCH(QString, label);
     ModalScript script;
     script.answerPrompt(reply);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
 
-    QVERIFY(script.allStepsRun());
-    QCOMPARE(script.unexpectedBoxes(), 0);
+    QVERIFY(script.ranAsWritten());
     QCOMPARE(texts(list1(*m_window)), (QStringList{u"apple"_s, u"apricot"_s, u"axe"_s}));
     QCOMPARE(selectedRow(list1(*m_window)), selected);
     QCOMPARE(selectedRow(list2(*m_window)), selected);
@@ -172,21 +167,16 @@ void TestFrmTransLookup::cancelledPromptChangesNothing()
         SeenBox box;
         first.answerPrompt(u"apple"_s);
         first.acknowledgeBox(&box);
-        first.start();
-        clickPicture();
-        first.stop();
-        QVERIFY(first.allStepsRun());
+        lookUp(first);
+        QVERIFY(first.ranAsWritten());
     }
     QCOMPARE(selectedRow(list1(*m_window)), 0);
 
     ModalScript script;
     script.answerPrompt(typed, accept);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
 
-    QVERIFY(script.allStepsRun());
-    QCOMPARE(script.unexpectedBoxes(), 0);
+    QVERIFY(script.ranAsWritten());
     QCOMPARE(list1(*m_window)->count(), 3);
     QCOMPARE(selectedRow(list1(*m_window)), 0);
     QCOMPARE(label2(*m_window)->text(), u"Pomme"_s);
@@ -202,12 +192,9 @@ void TestFrmTransLookup::emptyTitleAndTextBoxStillShows()
     SeenBox box;
     script.answerPrompt(u"   "_s);
     script.acknowledgeBox(&box);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
 
-    QVERIFY(script.mismatches().isEmpty());
-    QVERIFY(script.allStepsRun());
+    QVERIFY(script.ranAsWritten());
     QVERIFY(box.visible);
     QCOMPARE(box.title, QString());
     QCOMPARE(box.text, QString());
@@ -223,11 +210,9 @@ void TestFrmTransLookup::translationsAreShownAsPlainText()
     SeenBox box;
     script.answerPrompt(u"bold"_s);
     script.acknowledgeBox(&box);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
 
-    QVERIFY(script.allStepsRun());
+    QVERIFY(script.ranAsWritten());
     QCOMPARE(box.textFormat, Qt::PlainText);
     QCOMPARE(box.text, u"<b>gras</b> & Co"_s);
     QCOMPARE(label2(*m_window)->textFormat(), Qt::PlainText);
@@ -240,14 +225,13 @@ void TestFrmTransLookup::headwordClickAfterLookup()
     SeenBox box;
     script.answerPrompt(u"apple"_s);
     script.acknowledgeBox(&box);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
     QCOMPARE(box.title, u"Apple"_s);
     QCOMPARE(box.text, u"Pomme"_s);
 
     QListWidget *headwords = list1(*m_window);
-    QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, headwords->visualItemRect(headwords->item(2)).center());
+    QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {},
+                      headwords->visualItemRect(headwords->item(2)).center());
     QCOMPARE(selectedRow(headwords), 2);
     QCOMPARE(selectedRow(list2(*m_window)), 2);
     QCOMPARE(label2(*m_window)->text(), u"Hache"_s);
