@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks of the installed program, run by CTest:
 #
-#   check_install.sh install  BUILD_DIR STAGE  install into STAGE/<prefix> with
-#                                               DESTDIR, for two prefixes, and
-#                                               check that every file is there
+#   check_install.sh install  BUILD_DIR STAGE VERSION
+#                                              install into STAGE/<prefix> with
+#                                              DESTDIR, for two prefixes, and
+#                                              check that every file is there
 #   check_install.sh desktop  STAGE            desktop-file-validate
 #   check_install.sh metainfo STAGE            appstreamcli validate --no-net
 #   check_install.sh manpage  STAGE            the manual page renders cleanly
@@ -43,6 +44,7 @@ check_tree() {
         share/doc/lexorra/README.md
         share/doc/lexorra/LICENSE
         share/doc/lexorra/copyright
+        share/doc/lexorra/changelog.gz
     )
     local size
     for size in 16 24 32 48 64 128 256; do
@@ -71,6 +73,10 @@ check_tree() {
     grep -q '^apple,' "$root${path#"$prefix"}/a.txt" || fail "no apple in the sample dictionary's a.txt"
     zcat "$root/share/man/man1/lexorra.1.gz" | grep -qF "${path//-/\\-}" || fail "the manual page does not name $path"
 
+    # The change log's latest entry is the version being installed.
+    zcat "$root/share/doc/lexorra/changelog.gz" | head -n 1 | grep -q "^lexorra ($version) " ||
+        fail "the change log's latest entry is not for version $version"
+
     # Nothing is installed but what is listed above.
     local extra
     extra=$(cd "$root" && find . -type f | sed 's|^\./||' | sort | comm -23 - <(printf '%s\n' "${files[@]}" | sort))
@@ -80,7 +86,7 @@ check_tree() {
 mode=$1
 case $mode in
 install)
-    build=$2 stage=$3
+    build=$2 stage=$3 version=$4
     rm -rf "$stage"
     for prefix in "${prefixes[@]}"; do
         DESTDIR="$stage/${prefix//\//_}" cmake --install "$build" --prefix "$prefix" >/dev/null
