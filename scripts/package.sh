@@ -26,7 +26,8 @@ if [ "$path" != /usr/share/lexorra ]; then
     echo "package.sh: the menu entry's Path= is '$path', not /usr/share/lexorra" >&2
     exit 1
 fi
-if ! dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -qx ./usr/share/lexorra/a.txt; then
+contents=$(dpkg-deb --fsys-tarfile "$deb" | tar -t)
+if ! grep -qx ./usr/share/lexorra/a.txt <<<"$contents"; then
     echo "package.sh: the package holds no sample dictionary in /usr/share/lexorra" >&2
     exit 1
 fi
