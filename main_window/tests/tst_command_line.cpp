@@ -2,7 +2,7 @@
 // exit status, and that a FOLDER given on it is where the letter files are
 // then read from. The program itself is run too, with no display at all.
 #include "command_line.h"
-#include "fakes.h"
+#include "fake_lookup.h"
 #include "translator.h"
 
 #include <QDir>
@@ -44,7 +44,7 @@ ProgramRun runProgram(const QStringList &arguments)
     for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
         environment.remove(name);
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(LEXORRA_PROGRAM), arguments);
+    process.start(QString::fromUtf8(LEXORRA_PROGRAM), arguments);
     ProgramRun run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
         process.kill();
@@ -121,7 +121,7 @@ void TestCommandLine::outcome_data()
     QTest::addColumn<QString>("standardError");
 
     const QString help = u"^Usage: lexorra \\[options\\] \\[FOLDER\\]\\n(.*\\n)*.*--help.*\\n(.*\\n)*.*--version"_s;
-    const QString version = u"^lexorra %1\\n$"_s.arg(QRegularExpression::escape(QStringLiteral(LEXORRA_VERSION)));
+    const QString version = u"^lexorra %1\\n$"_s.arg(QRegularExpression::escape(QString::fromUtf8(LEXORRA_VERSION)));
     const QString nothing = u"^$"_s;
 
     QTest::newRow("no arguments") << QStringList{} << true << 0 << nothing << nothing;
@@ -222,11 +222,11 @@ void TestCommandLine::folderIsHonoured()
     const CommandLineOutcome result = handleCommandLine({u"lexorra"_s, u"--"_s, given});
     QVERIFY2(result.openWindow, qPrintable(result.standardError));
 
-    testing::FakeEntryList list1;
-    testing::FakeEntryList list2;
-    testing::FakeCaption label2;
-    testing::FakeDialogs dialogs;
-    dictionary::Translator translator(list1, list2, label2, dialogs);
+    lexorra::testing::FakeEntryList list1;
+    lexorra::testing::FakeEntryList list2;
+    lexorra::testing::FakeCaption label2;
+    lexorra::testing::FakeDialogs dialogs;
+    lexorra::dictionary::Translator translator(list1, list2, label2, dialogs);
     dialogs.replies = {u"butter"_s};
     translator.Begin_Translation();
     QCOMPARE(dialogs.boxes.size(), 1);
@@ -237,7 +237,7 @@ void TestCommandLine::folderIsHonoured()
     dialogs.replies = {u"apple"_s};
     translator.Begin_Translation();
     QCOMPARE(dialogs.boxes.size(), 2);
-    QCOMPARE(dialogs.boxes.constLast().title, dictionary::Translator::kMissingFileTitle.toString());
+    QCOMPARE(dialogs.boxes.constLast().title, lexorra::dictionary::Translator::kMissingFileTitle.toString());
 }
 
 // A folder the user may not enter is refused with the system's reason; root
