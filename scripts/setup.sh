@@ -8,6 +8,8 @@ packages=(
     qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins
     fonts-comic-neue fonts-dejavu-core fonts-dejavu-extra
     at-spi2-core
+    libxcb1-dev
+    xvfb openbox x11-utils xdotool dbus
 )
 
 missing=()
