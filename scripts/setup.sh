@@ -9,7 +9,7 @@ packages=(
     fonts-comic-neue fonts-dejavu-core fonts-dejavu-extra
     at-spi2-core
     libxcb1-dev
-    xvfb openbox x11-utils xdotool dbus
+    xvfb openbox x11-utils xdotool dbus-daemon python3-pyatspi
 )
 
 missing=()

@@ -89,6 +89,8 @@ private:
     [[nodiscard]] bool isCentred(XWindow window) const;
     [[nodiscard]] QPoint inMain(QPoint point) const { return m_screen.clientRect(m_main).topLeft() + point; }
     [[nodiscard]] int hoverFramePixels() const;
+    // Clicks the close box, the last button at the right end of the title bar.
+    [[nodiscard]] bool clickCloseBox(XWindow window) const;
     // Opens the About window by moving the pointer over the About label.
     XWindow openAbout();
 
@@ -167,6 +169,13 @@ bool TestX11Program::isCentred(XWindow window) const
 int TestX11Program::hoverFramePixels() const
 {
     return countColour(m_screen.grab(kHoverFrameLeftEdge.translated(m_screen.clientRect(m_main).topLeft())), kPaleCyan);
+}
+
+bool TestX11Program::clickCloseBox(XWindow window) const
+{
+    const QRect frame = m_screen.frameRect(window);
+    const int titleBar = m_screen.frameExtents(window).value_or(QMargins()).top();
+    return titleBar > 0 && input::click(QPoint(frame.right() - titleBar / 2, frame.top() + titleBar / 2));
 }
 
 XWindow TestX11Program::openAbout()
@@ -285,7 +294,6 @@ void TestX11Program::aboutCollapsesOnClose()
     QVERIFY2(about, "no centred About window appeared");
     QVERIFY(hoverFramePixels() > 0);
     const QRect client = m_screen.clientRect(about);
-    const QRect frame = m_screen.frameRect(about);
 
     m_screen.watchSizes(about);
     if (how == u"button") {
@@ -294,9 +302,7 @@ void TestX11Program::aboutCollapsesOnClose()
         QTRY_COMPARE_WITH_TIMEOUT(m_screen.activeWindow(), about, kWindowTimeoutMs);
         QVERIFY(input::key(u"Escape"_s));
     } else {
-        // The close box is the last button at the right end of the title bar.
-        const int titleBar = m_screen.frameExtents(about)->top();
-        QVERIFY(input::click(QPoint(frame.right() - titleBar / 2, frame.top() + titleBar / 2)));
+        QVERIFY(clickCloseBox(about));
     }
     QTRY_VERIFY_WITH_TIMEOUT(!m_screen.clients().contains(about), kWindowTimeoutMs);
 
@@ -373,15 +379,13 @@ void TestX11Program::quitEndsAtOnce()
     QFETCH(QString, how);
     const XWindow about = openAbout();
     QVERIFY2(about, "no centred About window appeared");
-    const QRect mainFrame = m_screen.frameRect(m_main);
     const QPoint aboutButton = m_screen.clientRect(about).topLeft() + kAboutButton;
     const QPoint quitButton = inMain(kQuitButton);
     bool sent = false;
     if (how == u"quit button") {
         sent = input::click(quitButton);
     } else if (how == u"close box") {
-        const int titleBar = m_screen.frameExtents(m_main)->top();
-        sent = input::click(QPoint(mainFrame.right() - titleBar / 2, mainFrame.top() + titleBar / 2));
+        sent = clickCloseBox(m_main);
     } else {
         // Both clicks at once: the quit reaches the program while the collapse
         // that the first one started dispatches events between its steps.
