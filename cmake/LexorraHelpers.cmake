@@ -41,5 +41,7 @@ function(lexorra_add_x11_test)
     set_tests_properties(${ARG_NAME} PROPERTIES
         LABELS x11
         TIMEOUT 180
-        SKIP_RETURN_CODE 77)
+        SKIP_RETURN_CODE 77
+        # A test function that hangs ends with its name instead of a bare timeout.
+        ENVIRONMENT "QTEST_FUNCTION_TIMEOUT=90000")
 endfunction()

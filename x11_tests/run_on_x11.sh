@@ -84,5 +84,8 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 if [ "$dbus" -eq 1 ]; then
     dbus-run-session -- "$@"
 else
+    # No session bus at all: without an address, the D-Bus library would try
+    # to launch a bus for the display, which can hang and outlives the run.
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
     "$@"
 fi
