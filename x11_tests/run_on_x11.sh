@@ -39,10 +39,16 @@ done
 work=$(mktemp -d)
 xvfb_pid=
 wm_pid=
-cleanup() {
+stop_session() {
     [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
+    wm_pid=
+    xvfb_pid=
+}
+
+cleanup() {
+    stop_session
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -58,25 +64,54 @@ wait_until() {
     done
 }
 
-Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-server_ready() { [ -s "$work/display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null; }
-if ! wait_until server_ready || [ ! -s "$work/display" ]; then
-    echo "Xvfb did not start:" >&2
-    cat "$work/xvfb.log" >&2
-    exit 1
-fi
-export DISPLAY=":$(head -n 1 "$work/display")"
+# Starts Xvfb and openbox; fails when either does not come up, leaving nothing
+# running.
+start_session() {
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    server_announced() { [ -s "$work/display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null; }
+    if ! wait_until server_announced || [ ! -s "$work/display" ]; then
+        echo "Xvfb did not start:" >&2
+        cat "$work/xvfb.log" >&2
+        stop_session
+        return 1
+    fi
+    export DISPLAY=":$(head -n 1 "$work/display")"
+    # Ours and answering: the root window has the size asked for.
+    local size
+    size=$(timeout 5 xwininfo -root 2>/dev/null | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+    if [ "$size" != "$screen" ]; then
+        echo "the X server on $DISPLAY has a ${size:-unknown} screen, not $screen" >&2
+        stop_session
+        return 1
+    fi
 
-# The window manager is ready once it has announced itself on the root window.
-HOME="$work" openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-if ! wait_until wm_ready; then
-    echo "openbox did not start on $DISPLAY:" >&2
-    cat "$work/openbox.log" >&2
-    exit 1
-fi
+    # The window manager is ready once it has announced itself on the root window.
+    HOME="$work" openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    wm_pid=$!
+    wm_ready() {
+        ! kill -0 "$wm_pid" 2>/dev/null ||
+            timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+    }
+    if ! wait_until wm_ready || ! kill -0 "$wm_pid" 2>/dev/null; then
+        echo "openbox did not start on $DISPLAY:" >&2
+        cat "$work/openbox.log" >&2
+        stop_session
+        return 1
+    fi
+}
+
+# Another server starting or stopping at the same moment can cost a start.
+attempt=1
+until start_session; do
+    attempt=$((attempt + 1))
+    if [ "$attempt" -gt 3 ]; then
+        echo "no X session after 3 attempts" >&2
+        exit 1
+    fi
+    echo "starting the X session again (attempt $attempt)" >&2
+done
 
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime"
