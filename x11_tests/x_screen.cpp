@@ -184,6 +184,20 @@ QImage XScreen::grab(QRect area) const
     return image;
 }
 
+void XScreen::requestClose(XWindow window)
+{
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = atom("_NET_CLOSE_WINDOW");
+    message.data.data32[0] = XCB_CURRENT_TIME;
+    message.data.data32[1] = 2; // from a pager, which acts for the user
+    xcb_send_event(m_connection, 0, m_root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(m_connection);
+}
+
 void XScreen::watchSizes(XWindow window)
 {
     m_watched = window;

@@ -65,6 +65,10 @@ public:
     /// What the screen shows in @p area (root coordinates), or a null image.
     [[nodiscard]] QImage grab(QRect area) const;
 
+    /// Asks the window manager to close @p window, as its close box does
+    /// (_NET_CLOSE_WINDOW); sent at once, without waiting for anything.
+    void requestClose(XWindow window);
+
     /// From now on, records each size the server gives @p window.
     void watchSizes(XWindow window);
     /// Every new size reported for the watched window so far, in order,
