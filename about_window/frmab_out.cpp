@@ -1,6 +1,7 @@
 #include "frmab_out.h"
 
 #include "collapse_form.h"
+#include "empty_title.h"
 #include "image_push_button.h"
 #include "qt_window_geometry.h"
 #include "twips.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QShortcut>
-#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -51,11 +51,7 @@ FrmabOut::FrmabOut(QWidget *parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString());
-    // Given an empty title, the window system would show the program's name in
-    // the title bar; a blank one shows nothing while the window's own title
-    // stays empty.
-    create();
-    windowHandle()->setTitle(QStringLiteral(" "));
+    keepEmptyTitleEmpty(this);
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     setColours(this, QPalette::Window, Qt::black, QPalette::WindowText, palette().color(QPalette::WindowText));
     setAutoFillBackground(true);

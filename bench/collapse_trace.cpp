@@ -1,7 +1,8 @@
 // Opens the About window, closes it, and prints every move and resize of its
 // collapse with the time it came, then how long the whole close took. Run it on
 // a real display with a window manager to see the collapse as the window
-// system applies it: build/release/bench/collapse_trace
+// system applies it: build/release/bench/collapse_trace. The order and size of
+// the steps are checked on every test run by x11_tests/tst_x11_program.
 #include "frmab_out.h"
 
 #include <QApplication>

@@ -11,11 +11,31 @@ namespace lexorra {
 
 namespace {
 
-// Assistive technology sees the picture as the button it behaves as.
+// Assistive technology sees the picture as the button it behaves as, one that
+// can be pressed.
+class PictureButtonAccessible final : public QAccessibleWidget
+{
+public:
+    explicit PictureButtonAccessible(PictureButton *button) : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+
+    void doAction(const QString &actionName) override
+    {
+        if (actionName != pressAction()) {
+            QAccessibleWidget::doAction(actionName);
+            return;
+        }
+        // The click may open modal boxes: it runs after the request returns,
+        // as a push button's animated click does.
+        QMetaObject::invokeMethod(static_cast<PictureButton *>(widget()), &PictureButton::click, Qt::QueuedConnection);
+    }
+};
+
 QAccessibleInterface *pictureButtonAccessible(const QString &className, QObject *object)
 {
     if (className == u"lexorra::PictureButton"_s && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Button);
+        return new PictureButtonAccessible(static_cast<PictureButton *>(object));
     return nullptr;
 }
 
@@ -30,6 +50,15 @@ PictureButton::PictureButton(const QString &drawingFile, QWidget *parent) : QWid
     Q_UNUSED(factoryInstalled)
 
     setFocusPolicy(Qt::NoFocus);
+}
+
+void PictureButton::click()
+{
+    if (!isEnabled())
+        return;
+    Q_EMIT pressed();
+    Q_EMIT released();
+    Q_EMIT clicked();
 }
 
 void PictureButton::paintEvent(QPaintEvent *)

@@ -20,6 +20,11 @@ public:
     /// True when the drawing could be read.
     [[nodiscard]] bool hasDrawing() const { return m_drawing.isValid(); }
 
+public Q_SLOTS:
+    /// Presses and releases the picture as a left click does; for assistive
+    /// technology, which presses buttons without a mouse.
+    void click();
+
 Q_SIGNALS:
     /// Any mouse button went down on the picture.
     void pressed();

@@ -1,5 +1,7 @@
 #include "qt_user_dialogs.h"
 
+#include "empty_title.h"
+
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QInputDialog>
@@ -38,6 +40,7 @@ QString QtUserDialogs::prompt(const QString &message, const QString &title)
     dialog.setObjectName(kPromptName.toString());
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(title);
+    keepEmptyTitleEmpty(&dialog);
     dialog.setLabelText(message);
     dialog.setTextValue(QString());
     if (dialog.exec() != QDialog::Accepted)
@@ -51,6 +54,7 @@ void QtUserDialogs::messageBox(const QString &text, const QString &title, dictio
         icon == dictionary::MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information;
     QMessageBox box(boxIcon, title, text, QMessageBox::Ok, m_parent);
     box.setObjectName(kMessageBoxName.toString());
+    keepEmptyTitleEmpty(&box);
     // Translations come from files: show them as written, never as markup.
     box.setTextFormat(Qt::PlainText);
     keepTitleVisible(box);

@@ -4,12 +4,14 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config libxcb1-dev
     qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins
     fonts-comic-neue fonts-dejavu-core fonts-dejavu-extra
     at-spi2-core
     # checks of the installed files, and the Debian package
     desktop-file-utils appstream groff-base dpkg-dev
+    # the real-window tests
+    xvfb openbox x11-utils xdotool dbus-daemon python3-pyatspi
 )
 
 missing=()
