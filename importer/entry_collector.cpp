@@ -1,0 +1,202 @@
+#include "entry_collector.h"
+
+#include "import_error.h"
+#include "progress.h"
+#include "text_rules.h"
+
+#include <QFile>
+#include <QSet>
+
+#include <algorithm>
+
+namespace lexorra::import {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Separates the parts of an entry's senses or references in the arena. It is a
+// control character, and control characters never survive collapsedSpaces().
+constexpr char kPartSeparator = '\x1f';
+
+QList<QByteArrayView> parts(std::string_view joined)
+{
+    QList<QByteArrayView> out;
+    if (joined.empty())
+        return out;
+    size_t from = 0;
+    for (;;) {
+        const size_t at = joined.find(kPartSeparator, from);
+        out.append(QByteArrayView(joined.data() + from,
+                                  qsizetype((at == std::string_view::npos ? joined.size() : at) - from)));
+        if (at == std::string_view::npos)
+            return out;
+        from = at + 1;
+    }
+}
+
+// Appends every part of @p from not yet in @p seen (compared without case,
+// since translations are shown in proper case anyway).
+void mergeParts(std::string_view from, QSet<QString> &seen, QByteArray &joined)
+{
+    for (const QByteArrayView part : parts(from)) {
+        if (part.isEmpty())
+            continue;
+        if (seen.contains(QString::fromUtf8(part).toCaseFolded()))
+            continue;
+        seen.insert(QString::fromUtf8(part).toCaseFolded());
+        if (!joined.isEmpty())
+            joined += "; ";
+        joined += part;
+    }
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        throw ImportError(path + u": cannot write: "_s + file.errorString());
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        throw ImportError(path + u": cannot write: "_s + file.errorString());
+}
+
+bool isUsableFileName(const QString &name)
+{
+    return !name.contains(u'/') && !name.contains(QChar(u'\0'));
+}
+
+} // namespace
+
+QByteArray quotedField(QByteArrayView utf8)
+{
+    QByteArray out;
+    out.reserve(utf8.size() + 2);
+    out += '"';
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        if (c == '"') {
+            // Opening quote at the start of a word, closing quote elsewhere.
+            const bool opening = i == 0 || utf8[i - 1] == ' ' || utf8[i - 1] == '(' || utf8[i - 1] == '[';
+            out += opening ? "\xE2\x80\x9C" : "\xE2\x80\x9D";
+        } else if (c == '\n' || c == '\r') {
+            out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+    return out;
+}
+
+qsizetype EntryCollector::appendJoined(const QStringList &list)
+{
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (i > 0)
+            m_text += kPartSeparator;
+        const QByteArray utf8 = list.at(i).toUtf8();
+        m_text.append(utf8.constData(), size_t(utf8.size()));
+    }
+    return qsizetype(m_text.size());
+}
+
+void EntryCollector::add(quint64 order, QStringView headword, const ArticleText &text)
+{
+    const QString word = dictionary::normalisedWord(collapsedSpaces(headword));
+    if (word.isEmpty()) {
+        ++m_skipped.emptyHeadword;
+        return;
+    }
+    if (!isUsableFileName(dictionary::letterFileName(word))) {
+        ++m_skipped.unusableFile;
+        return;
+    }
+    Item item{};
+    item.order = order;
+    item.headwordAt = qsizetype(m_text.size());
+    const QByteArray utf8 = word.toUtf8();
+    m_text.append(utf8.constData(), size_t(utf8.size()));
+    item.sensesAt = qsizetype(m_text.size());
+    item.referencesAt = appendJoined(text.senses);
+    item.end = appendJoined(text.references);
+    m_items.push_back(item);
+}
+
+WriteResult EntryCollector::write(const QString &folder, Progress &progress)
+{
+    WriteResult result;
+    result.skipped = m_skipped;
+
+    std::vector<quint32> sorted(m_items.size());
+    for (size_t i = 0; i < sorted.size(); ++i)
+        sorted[i] = quint32(i);
+    // UTF-8 bytes compare in code point order.
+    std::sort(sorted.begin(), sorted.end(), [this](quint32 a, quint32 b) {
+        const Item &x = m_items[a];
+        const Item &y = m_items[b];
+        const int c = slice(x.headwordAt, x.sensesAt).compare(slice(y.headwordAt, y.sensesAt));
+        return c != 0 ? c < 0 : x.order < y.order;
+    });
+
+    progress.begin(u"Writing"_s, qint64(sorted.size()));
+    QString fileName;
+    QByteArray fileBytes;
+    qint64 fileRecords = 0;
+    const auto flush = [&] {
+        if (fileRecords == 0)
+            return;
+        writeFile(folder + u'/' + fileName, fileBytes);
+        ++result.files;
+        if (fileRecords > kListLimit)
+            result.oversized.append({fileName, fileRecords});
+        fileBytes.clear();
+        fileRecords = 0;
+    };
+
+    for (size_t i = 0; i < sorted.size();) {
+        const Item &first = m_items[sorted[i]];
+        const std::string_view headword = slice(first.headwordAt, first.sensesAt);
+        size_t next = i;
+        QSet<QString> seen;
+        QByteArray senses;
+        while (next < sorted.size()) {
+            const Item &item = m_items[sorted[next]];
+            if (slice(item.headwordAt, item.sensesAt) != headword)
+                break;
+            mergeParts(slice(item.sensesAt, item.referencesAt), seen, senses);
+            ++next;
+        }
+        // Cross-references stand in only for a headword with no translation.
+        if (senses.isEmpty()) {
+            for (size_t j = i; j < next; ++j) {
+                const Item &item = m_items[sorted[j]];
+                mergeParts(slice(item.referencesAt, item.end), seen, senses);
+            }
+        }
+        progress.advance(qint64(next - i));
+        const qint64 entries = qint64(next - i);
+        i = next;
+        if (senses.isEmpty()) {
+            result.skipped.noTranslation += entries;
+            continue;
+        }
+        result.duplicatesMerged += entries - 1;
+
+        const QByteArrayView word(headword.data(), qsizetype(headword.size()));
+        const QString name = dictionary::letterFileName(QString::fromUtf8(word));
+        if (name != fileName) {
+            flush();
+            fileName = name;
+        }
+        fileBytes += quotedField(word);
+        fileBytes += ',';
+        fileBytes += quotedField(senses);
+        fileBytes += '\n';
+        ++fileRecords;
+        ++result.headwords;
+    }
+    flush();
+    return result;
+}
+
+} // namespace lexorra::import
