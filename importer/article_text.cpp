@@ -285,6 +285,8 @@ QString markupText(QStringView markup, bool xdxf)
                     if (name.compare(h, Qt::CaseInsensitive) == 0)
                         hiding = h;
                 }
+                if (!hiding.isEmpty())
+                    continue;
             }
             if (breaksLine(name))
                 out.append(u'\n');

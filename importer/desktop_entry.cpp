@@ -18,25 +18,13 @@ QString escapedValue(const QString &value)
     QString out;
     out.reserve(value.size());
     for (const QChar c : value) {
-        switch (c.unicode()) {
-        case u'\\':
-            out += u"\\\\"_s;
-            break;
-        case u'\n':
-            out += u"\\n"_s;
-            break;
-        case u'\t':
-            out += u"\\t"_s;
-            break;
-        case u'\r':
-            out += u"\\r"_s;
-            break;
-        default:
+        const char16_t u = c.unicode();
+        if (u == u'\\' || u == u'\n' || u == u'\t' || u == u'\r') {
+            out += u'\\';
+            out += u == u'\\' ? u'\\' : u == u'\n' ? u'n' : u == u'\t' ? u't' : u'r';
+        } else {
             // Other control characters are not allowed in a value at all.
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                out += u' ';
-            else
-                out += c;
+            out += (u < 0x20 || u == 0x7F) ? QChar(u' ') : c;
         }
     }
     // A leading space would be taken for padding around '='.
@@ -72,7 +60,7 @@ DesktopEntry desktopEntry(const QString &name, const QString &folder)
     entry.fileName = u"org.lexorra.Lexorra."_s + safeIdPart(name) + u".desktop"_s;
     const QString text = u"[Desktop Entry]\n"
                          u"Type=Application\n"
-                         u"Version=1.5\n"
+                         u"Version=1.4\n"
                          u"Name=Lexorra — "_s +
                          escapedValue(name) + u"\nComment="_s + escapedValue(u"Look up words in "_s + name) +
                          u"\n"
