@@ -122,6 +122,8 @@ Stripped stripAnnotations(QStringView line)
         const QChar next = i + 1 < collapsed.size() ? collapsed.at(i + 1) : QChar();
         if (c == u' ' && (next == u',' || next == u';' || next == u')' || next == u']'))
             continue;
+        if ((c == u',' || c == u';') && (tidy.endsWith(u',') || tidy.endsWith(u';')))
+            continue;
         if ((c == u'(' || c == u'[') && next == u' ') {
             tidy.append(c);
             ++i;
@@ -206,8 +208,10 @@ ArticleText plainArticle(QStringView article, QStringView headword)
         Stripped sense = stripAnnotations(withoutSenseNumber(line));
         if (first) {
             first = false;
-            if (sense.hadPronunciation || dictionary::normalisedWord(sense.text) == wanted)
+            if (sense.hadPronunciation || dictionary::normalisedWord(sense.text) == wanted) {
+                out.headwordLine = std::move(sense.text);
                 continue;
+            }
         }
         if (!sense.text.isEmpty())
             out.senses.append(std::move(sense.text));

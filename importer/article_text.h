@@ -14,6 +14,9 @@ struct ArticleText
     /// Lines that point to other headwords ("see: …", "Synonym: …"). They are
     /// used only for a headword that has no translation at all.
     QStringList references;
+    /// The first line when it was taken for the headword line, without its
+    /// pronunciation and tags: the headword as the article spells it.
+    QString headwordLine;
 };
 
 /// @p text with every run of white space, line breaks and control characters

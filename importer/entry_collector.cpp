@@ -61,6 +61,20 @@ void writeFile(const QString &path, const QByteArray &bytes)
         throw ImportError(path + u": cannot write: "_s + file.errorString());
 }
 
+// The headword as it is written: a double quote cannot be, so it becomes a
+// typographic one here, before the letter file is chosen, so that the record
+// lands in the file that a lookup of the written headword opens.
+QString withTypographicQuotes(QString word)
+{
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        if (word.at(i) == u'"') {
+            const bool opening = i == 0 || word.at(i - 1) == u' ' || word.at(i - 1) == u'(' || word.at(i - 1) == u'[';
+            word[i] = opening ? u'“' : u'”';
+        }
+    }
+    return word;
+}
+
 bool isUsableFileName(const QString &name)
 {
     return !name.contains(u'/') && !name.contains(QChar(u'\0'));
@@ -102,7 +116,7 @@ qsizetype EntryCollector::appendJoined(const QStringList &list)
 
 void EntryCollector::add(quint64 order, QStringView headword, const ArticleText &text)
 {
-    const QString word = dictionary::normalisedWord(collapsedSpaces(headword));
+    const QString word = withTypographicQuotes(dictionary::normalisedWord(collapsedSpaces(headword)));
     if (word.isEmpty()) {
         ++m_skipped.emptyHeadword;
         return;

@@ -41,6 +41,8 @@ QString summaryText(const SourceSummary &source, const WriteResult &written, con
     if (source.metadata > 0)
         read += u" (and %1 metadata entries, not words)"_s.arg(number(source.metadata));
     lines << u"  Entries read:          "_s + read;
+    if (source.spellings > 0)
+        lines << u"  Added under the spelling of their article: "_s + number(source.spellings);
     lines << u"  Headwords written:     "_s + number(written.headwords);
     lines << u"  Letter files written:  "_s + number(written.files);
     lines << u"  Duplicates merged:     "_s + number(written.duplicatesMerged);

@@ -4,6 +4,7 @@
 #include "entry_collector.h"
 #include "import_error.h"
 #include "progress.h"
+#include "text_rules.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -127,6 +128,42 @@ QString shortName(QStringView article)
     return {};
 }
 
+// A dictd index keeps headwords folded: lower case, with only letters, digits
+// and spaces. This is that folding, to recognise a spelling of the headword.
+QString folded(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.isLetterOrNumber())
+            out += c.toLower();
+        else if (c.isSpace())
+            out += u' ';
+    }
+    return out.simplified();
+}
+
+// The spellings of the headword in its article's headword line that differ
+// from the folded index headword, such as "E-Mail-Adresse" for "emailadresse",
+// so that a lookup of the word as the article writes it finds it too.
+QStringList articleSpellings(const QString &headwordLine, const QString &indexHeadword)
+{
+    QStringList out;
+    if (headwordLine.isEmpty())
+        return out;
+    const QString wanted = folded(indexHeadword);
+    const QString plain = dictionary::normalisedWord(collapsedSpaces(indexHeadword));
+    QStringList candidates{headwordLine};
+    if (headwordLine.contains(u';'))
+        candidates += headwordLine.split(u';', Qt::SkipEmptyParts);
+    for (const QString &candidate : std::as_const(candidates)) {
+        const QString spelling = candidate.trimmed();
+        if (folded(spelling) == wanted && dictionary::normalisedWord(spelling) != plain && !out.contains(spelling))
+            out.append(spelling);
+    }
+    return out;
+}
+
 SourceSummary readDictd(const QString &indexPath, EntryCollector &collector, Progress &progress)
 {
     const QString stem = stemOf(indexPath, {u".index"});
@@ -156,7 +193,12 @@ SourceSummary readDictd(const QString &indexPath, EntryCollector &collector, Pro
             ++summary.entries;
             progress.countEntry();
             const QString headword = QString::fromUtf8(e.headword);
-            collector.add(quint64(e.line), headword, plainArticle(article, headword));
+            const ArticleText text = plainArticle(article, headword);
+            collector.add(quint64(e.line), headword, text);
+            for (const QString &spelling : articleSpellings(text.headwordLine, headword)) {
+                collector.add(quint64(e.line), spelling, text);
+                ++summary.spellings;
+            }
         });
     return summary;
 }

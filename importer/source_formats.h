@@ -16,10 +16,11 @@ class Progress;
 /// What was read from a source.
 struct SourceSummary
 {
-    QString format;      ///< "dictd", "StarDict", "tab-separated", "comma-separated"
-    QString name;        ///< the dictionary's own name, when it has one
-    qint64 entries = 0;  ///< entries read, metadata not counted
-    qint64 metadata = 0; ///< metadata entries set aside
+    QString format;       ///< "dictd", "StarDict", "tab-separated", "comma-separated"
+    QString name;         ///< the dictionary's own name, when it has one
+    qint64 entries = 0;   ///< entries read, metadata not counted
+    qint64 metadata = 0;  ///< metadata entries set aside
+    qint64 spellings = 0; ///< entries added under the headword as its article spells it
 };
 
 /// Reads the dictionary @p path names (a dictd .index, a StarDict .ifo, a .tsv

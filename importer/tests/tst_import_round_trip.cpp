@@ -26,6 +26,7 @@ const QList<std::pair<QByteArray, QByteArray>> kDictdArticles = {
     {"well, well", "well, well /wel/\ntiens, tiens\n"},
     {"xref", "xref\n see: {house}, {bank}\n"},
     {"007", "007\nagent secret\n"},
+    {"emailadresse", "E-Mail-Adresse /iːmeɪl/ <f>\nemail address\n"},
     {"example", "example /ɪɡ/\nexemple\n      \"for example\"  - par exemple\n         Note: rare\n"},
 };
 
@@ -37,6 +38,8 @@ const Lookups kDictdLookups = {
     {u"xref"_s, shown(u"xref"_s, u"see: house, bank"_s)},
     {u"example"_s, shown(u"example"_s, u"exemple"_s)},
     {u"007"_s, shown(u"007"_s, u"agent secret"_s)},
+    {u"E-Mail-Adresse"_s, shown(u"e-mail-adresse"_s, u"email address"_s)},
+    {u"emailadresse"_s, shown(u"emailadresse"_s, u"email address"_s)},
     {u"00databaseshort"_s, QString()},
     {u"home"_s, QString()},
 };
@@ -63,7 +66,7 @@ void TestImportRoundTrip::roundTrip_data()
     QTest::newRow("dictd plain") << dictd(u"tiny"_s, kDictdArticles, false) << u"tiny.index"_s << kDictdLookups
                                  << u"Tiny Test Dictionary (dictd)"_s;
     QTest::newRow("dictd gzip") << dictd(u"tiny"_s, kDictdArticles, true) << u"tiny.index"_s << kDictdLookups
-                                << u"Entries read:          9 (and 2 metadata"_s;
+                                << u"Entries read:          10 (and 2 metadata"_s;
     QTest::newRow("dictd named by its data") << dictd(u"tiny"_s, kDictdArticles, true) << u"tiny.dict.dz"_s
                                              << kDictdLookups << u"Duplicates merged:     2"_s;
 
@@ -81,14 +84,16 @@ void TestImportRoundTrip::roundTrip_data()
         << stardict(u"sd"_s, {{"cat", QByteArray("tkæt\0mchat\0", 12) + "W" + bigEndian32(2) + "xxhmatou"}}, {})
         << u"sd.ifo"_s << Lookups{{u"cat"_s, shown(u"cat"_s, u"chat; matou"_s)}} << u"Entries read:          1"_s;
 
-    QTest::newRow("tsv") << Files{{u"w.tsv"_s, "\xEF\xBB\xBF"
-                                               "apple\tpomme\r\nApple\tPomme\n\n pear \t poire  \t\t"
-                                               "bergamote\nnaïve\tcandide, \"naïf\"\nhead \"word\"\tx\n"}}
+    QTest::newRow("tsv") << Files{{u"w.tsv"_s,
+                                   "\xEF\xBB\xBF"
+                                   "apple\tpomme\r\nApple\tPomme\n\n pear \t poire  \t\t"
+                                   "bergamote\nnaïve\tcandide, \"naïf\"\nhead \"word\"\tx\n\"quoted\"\ty\n"}}
                          << u"w.tsv"_s
                          << Lookups{{u"apple"_s, shown(u"apple"_s, u"pomme"_s)},
                                     {u"PEAR"_s, shown(u"pear"_s, u"poire; bergamote"_s)},
                                     {u"naïve"_s, shown(u"naïve"_s, u"candide, “naïf”"_s)},
-                                    {u"head “word”"_s, shown(u"head “word”"_s, u"x"_s)}}
+                                    {u"head “word”"_s, shown(u"head “word”"_s, u"x"_s)},
+                                    {u"“quoted”"_s, shown(u"“quoted”"_s, u"y"_s)}}
                          << u"(tab-separated)"_s;
     QTest::newRow("csv") << Files{{u"w.csv"_s, "\"bank\",\"banque, rive\"\nquote,\"il dit \"\"oui\"\"\"\n"
                                                "multi,\"ligne un\r\nligne deux\"\n  spaced  ,  x  \n"
