@@ -97,8 +97,8 @@ struct Stripped
 Stripped stripAnnotations(QStringView line)
 {
     Stripped out;
-    QString kept;
-    kept.reserve(line.size());
+    QString kept(line.size(), Qt::Uninitialized);
+    QChar *keptEnd = kept.data();
     for (qsizetype i = 0; i < line.size(); ++i) {
         const QChar c = line.at(i);
         qsizetype end = -1;
@@ -111,30 +111,30 @@ Stripped stripAnnotations(QStringView line)
         if (end >= 0)
             i = end;
         else
-            kept.append(c);
+            *keptEnd++ = c;
     }
-    const QString collapsed = collapsedSpaces(kept);
+    const QString collapsed = collapsedSpaces(QStringView(kept.constData(), keptEnd));
     // Removals leave "( x )", "()" and " ," behind.
-    QString tidy;
-    tidy.reserve(collapsed.size());
+    QString tidy(collapsed.size(), Qt::Uninitialized);
+    QChar *const tidyBegin = tidy.data();
+    QChar *tidyEnd = tidyBegin;
     for (qsizetype i = 0; i < collapsed.size(); ++i) {
         const QChar c = collapsed.at(i);
         const QChar next = i + 1 < collapsed.size() ? collapsed.at(i + 1) : QChar();
+        const QChar last = tidyEnd != tidyBegin ? tidyEnd[-1] : QChar();
         if (c == u' ' && (next == u',' || next == u';' || next == u')' || next == u']'))
             continue;
-        if ((c == u',' || c == u';') && (tidy.endsWith(u',') || tidy.endsWith(u';')))
+        if ((c == u',' || c == u';') && (last == u',' || last == u';'))
             continue;
-        if ((c == u'(' || c == u'[') && next == u' ') {
-            tidy.append(c);
-            ++i;
-            continue;
-        }
         if ((c == u'(' && next == u')') || (c == u'[' && next == u']')) {
             ++i;
             continue;
         }
-        tidy.append(c);
+        *tidyEnd++ = c;
+        if ((c == u'(' || c == u'[') && next == u' ')
+            ++i;
     }
+    tidy.truncate(tidyEnd - tidyBegin);
     qsizetype begin = 0;
     qsizetype end = tidy.size();
     const auto isEdge = [](QChar ch) { return ch == u' ' || ch == u',' || ch == u';'; };
@@ -171,19 +171,23 @@ QString withoutBraces(QStringView line)
 
 QString collapsedSpaces(QStringView text)
 {
-    QString out;
-    out.reserve(text.size());
+    // Written through a pointer: appending character by character costs more
+    // than anything else here, over tens of millions of characters.
+    QString out(text.size(), Qt::Uninitialized);
+    QChar *const begin = out.data();
+    QChar *dst = begin;
     bool pendingSpace = false;
     for (const QChar c : text) {
         if (isSpaceLike(c)) {
-            pendingSpace = !out.isEmpty();
+            pendingSpace = dst != begin;
             continue;
         }
         if (pendingSpace)
-            out.append(u' ');
+            *dst++ = u' ';
         pendingSpace = false;
-        out.append(c);
+        *dst++ = c;
     }
+    out.truncate(dst - begin);
     return out;
 }
 

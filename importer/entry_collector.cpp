@@ -8,6 +8,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cstring>
 
 namespace lexorra::import {
 
@@ -103,15 +104,46 @@ QByteArray quotedField(QByteArrayView utf8)
     return out;
 }
 
-qsizetype EntryCollector::appendJoined(const QStringList &list)
+namespace {
+
+QByteArray joined(const QStringList &list)
 {
+    QByteArray out;
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (i > 0)
-            m_text += kPartSeparator;
-        const QByteArray utf8 = list.at(i).toUtf8();
-        m_text.append(utf8.constData(), size_t(utf8.size()));
+            out += kPartSeparator;
+        out += list.at(i).toUtf8();
     }
-    return qsizetype(m_text.size());
+    return out;
+}
+
+quint64 sortKey(const QByteArray &headword)
+{
+    quint64 key = 0;
+    for (qsizetype i = 0; i < 8; ++i)
+        key = (key << 8) | (i < headword.size() ? static_cast<unsigned char>(headword.at(i)) : 0u);
+    return key;
+}
+
+constexpr size_t kBlockSize = 4 << 20;
+
+} // namespace
+
+const char *EntryCollector::store(const QByteArray &bytes)
+{
+    const auto size = size_t(bytes.size());
+    if (size > m_blockFree) {
+        const size_t blockSize = std::max(kBlockSize, size);
+        // Left uninitialised: every byte is written before it is read.
+        m_blocks.push_back(std::unique_ptr<char[]>(new char[blockSize]));
+        m_blockEnd = m_blocks.back().get();
+        m_blockFree = blockSize;
+    }
+    char *at = m_blockEnd;
+    std::memcpy(at, bytes.constData(), size);
+    m_blockEnd += size;
+    m_blockFree -= size;
+    return at;
 }
 
 void EntryCollector::add(quint64 order, QStringView headword, const ArticleText &text)
@@ -125,14 +157,16 @@ void EntryCollector::add(quint64 order, QStringView headword, const ArticleText 
         ++m_skipped.unusableFile;
         return;
     }
-    Item item{};
-    item.order = order;
-    item.headwordAt = qsizetype(m_text.size());
     const QByteArray utf8 = word.toUtf8();
-    m_text.append(utf8.constData(), size_t(utf8.size()));
-    item.sensesAt = qsizetype(m_text.size());
-    item.referencesAt = appendJoined(text.senses);
-    item.end = appendJoined(text.references);
+    const QByteArray senses = joined(text.senses);
+    const QByteArray references = joined(text.references);
+    Item item{};
+    item.key = sortKey(utf8);
+    item.order = order;
+    item.headwordSize = quint32(utf8.size());
+    item.sensesSize = quint32(senses.size());
+    item.referencesSize = quint32(references.size());
+    item.data = store(utf8 + senses + references);
     m_items.push_back(item);
 }
 
@@ -141,18 +175,15 @@ WriteResult EntryCollector::write(const QString &folder, Progress &progress)
     WriteResult result;
     result.skipped = m_skipped;
 
-    std::vector<quint32> sorted(m_items.size());
-    for (size_t i = 0; i < sorted.size(); ++i)
-        sorted[i] = quint32(i);
     // UTF-8 bytes compare in code point order.
-    std::sort(sorted.begin(), sorted.end(), [this](quint32 a, quint32 b) {
-        const Item &x = m_items[a];
-        const Item &y = m_items[b];
-        const int c = slice(x.headwordAt, x.sensesAt).compare(slice(y.headwordAt, y.sensesAt));
+    std::sort(m_items.begin(), m_items.end(), [](const Item &x, const Item &y) {
+        if (x.key != y.key)
+            return x.key < y.key;
+        const int c = x.headword().compare(y.headword());
         return c != 0 ? c < 0 : x.order < y.order;
     });
 
-    progress.begin(u"Writing"_s, qint64(sorted.size()));
+    progress.begin(u"Writing"_s, qint64(m_items.size()));
     QString fileName;
     QByteArray fileBytes;
     qint64 fileRecords = 0;
@@ -167,25 +198,22 @@ WriteResult EntryCollector::write(const QString &folder, Progress &progress)
         fileRecords = 0;
     };
 
-    for (size_t i = 0; i < sorted.size();) {
-        const Item &first = m_items[sorted[i]];
-        const std::string_view headword = slice(first.headwordAt, first.sensesAt);
+    for (size_t i = 0; i < m_items.size();) {
+        const std::string_view headword = m_items[i].headword();
         size_t next = i;
         QSet<QString> seen;
         QByteArray senses;
-        while (next < sorted.size()) {
-            const Item &item = m_items[sorted[next]];
-            if (slice(item.headwordAt, item.sensesAt) != headword)
+        while (next < m_items.size()) {
+            const Item &item = m_items[next];
+            if (item.headword() != headword)
                 break;
-            mergeParts(slice(item.sensesAt, item.referencesAt), seen, senses);
+            mergeParts(item.senses(), seen, senses);
             ++next;
         }
         // Cross-references stand in only for a headword with no translation.
         if (senses.isEmpty()) {
-            for (size_t j = i; j < next; ++j) {
-                const Item &item = m_items[sorted[j]];
-                mergeParts(slice(item.referencesAt, item.end), seen, senses);
-            }
+            for (size_t j = i; j < next; ++j)
+                mergeParts(m_items[j].references(), seen, senses);
         }
         progress.advance(qint64(next - i));
         const qint64 entries = qint64(next - i);

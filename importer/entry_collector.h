@@ -6,7 +6,8 @@
 #include <QString>
 #include <QStringView>
 
-#include <string>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 namespace lexorra::import {
@@ -62,19 +63,25 @@ public:
 private:
     struct Item
     {
+        quint64 key; // the headword's first eight bytes, big-endian, to sort by quickly
         quint64 order;
-        qsizetype headwordAt;
-        qsizetype sensesAt;
-        qsizetype referencesAt;
-        qsizetype end;
+        const char *data; // headword, senses and references, one after another
+        quint32 headwordSize;
+        quint32 sensesSize;
+        quint32 referencesSize;
+
+        std::string_view headword() const { return {data, headwordSize}; }
+        std::string_view senses() const { return {data + headwordSize, sensesSize}; }
+        std::string_view references() const { return {data + headwordSize + sensesSize, referencesSize}; }
     };
 
-    std::string_view slice(qsizetype from, qsizetype to) const { return {m_text.data() + from, size_t(to - from)}; }
-    qsizetype appendJoined(const QStringList &parts);
+    const char *store(const QByteArray &bytes);
 
-    // Every kept entry's headword, senses and references, one after another;
-    // one arena keeps half a million small entries cheap.
-    std::string m_text;
+    // Entries' text lives in large blocks that never move, so half a million
+    // small entries cost neither an allocation each nor copies as they grow.
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    size_t m_blockFree = 0;
+    char *m_blockEnd = nullptr;
     std::vector<Item> m_items;
     SkipCounts m_skipped;
 };
