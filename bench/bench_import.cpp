@@ -4,6 +4,8 @@
 //  - a synthetic dictd dictionary of the same shape as freedict-deu-eng
 //    (about 520,000 index lines and 45 MB of articles, compressed), always.
 // Run the release build: build/release/bench/bench_import
+#include "source_formats.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,20 +26,10 @@ extern char **environ;
 namespace {
 
 using namespace Qt::StringLiterals;
+using lexorra::import::encodeDictdNumber;
 
 constexpr int kIndexLines = 520000;
 constexpr qint64 kArticleBytes = 45'000'000;
-
-QByteArray dictdNumber(quint64 value)
-{
-    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    QByteArray out;
-    do {
-        out.prepend(kDigits[value % 64]);
-        value /= 64;
-    } while (value > 0);
-    return out;
-}
 
 QByteArray randomWord(QRandomGenerator &random, int letters)
 {
@@ -80,7 +72,7 @@ bool writeSynthetic(const QString &stem)
         article += "\n   Synonym: {" + randomWord(random, 7) + "}\n\n see: {" + randomWord(random, 6) + "}\n";
         if (gzwrite(data, article.constData(), unsigned(article.size())) != int(article.size()))
             return false;
-        index += headword + '\t' + dictdNumber(offset) + '\t' + dictdNumber(quint64(article.size())) + '\n';
+        index += headword + '\t' + encodeDictdNumber(offset) + '\t' + encodeDictdNumber(quint64(article.size())) + '\n';
         offset += quint64(article.size());
     }
     if (gzclose(data) != Z_OK)

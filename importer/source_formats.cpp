@@ -320,6 +320,17 @@ qsizetype decodeDictdNumber(QByteArrayView digits, quint64 &value)
     return -1;
 }
 
+QByteArray encodeDictdNumber(quint64 value)
+{
+    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    QByteArray out;
+    do {
+        out.prepend(kDigits[value % 64]);
+        value /= 64;
+    } while (value > 0);
+    return out;
+}
+
 std::vector<DictdIndexEntry> parseDictdIndex(QByteArrayView index, const QString &name)
 {
     if (const qint64 bad = firstBadUtf8Line(index))

@@ -44,6 +44,9 @@ struct DictdIndexEntry
 /// Returns the position of the first bad digit, or -1 when @p digits is a number.
 qsizetype decodeDictdNumber(QByteArrayView digits, quint64 &value);
 
+/// @p value in dictd's base-64 digits, as dictd writes its index.
+QByteArray encodeDictdNumber(quint64 value);
+
 /// Every line of a dictd index; the entries point into @p index. Throws
 /// ImportError for a line that is not "headword TAB offset TAB length" or a
 /// headword that is not UTF-8.

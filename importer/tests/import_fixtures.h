@@ -4,6 +4,7 @@
 // real lexorra-import, and a lookup through the dictionary core.
 
 #include "fakes.h"
+#include "source_formats.h"
 #include "text_rules.h"
 #include "translator.h"
 
@@ -36,18 +37,6 @@ inline QByteArray gzipped(const QByteArray &data)
     return out;
 }
 
-/// @p value in dictd's base-64 digits.
-inline QByteArray dictdNumber(quint64 value)
-{
-    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    QByteArray out;
-    do {
-        out.prepend(kDigits[value % 64]);
-        value /= 64;
-    } while (value > 0);
-    return out;
-}
-
 /// A dictd pair NAME.index and NAME.dict (or NAME.dict.dz) holding @p articles
 /// (headword, article) in that order.
 inline Files dictd(const QString &name, const QList<std::pair<QByteArray, QByteArray>> &articles, bool compressed)
@@ -55,8 +44,8 @@ inline Files dictd(const QString &name, const QList<std::pair<QByteArray, QByteA
     QByteArray index;
     QByteArray data;
     for (const auto &[headword, article] : articles) {
-        index +=
-            headword + '\t' + dictdNumber(quint64(data.size())) + '\t' + dictdNumber(quint64(article.size())) + '\n';
+        index += headword + '\t' + encodeDictdNumber(quint64(data.size())) + '\t' +
+                 encodeDictdNumber(quint64(article.size())) + '\n';
         data += article;
     }
     if (compressed)

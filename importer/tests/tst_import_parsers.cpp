@@ -38,8 +38,15 @@ void TestImportParsers::dictdNumbers()
     for (int i = 0; i < 2000; ++i) {
         const quint64 value = i < 100 ? quint64(i) : random.generate64() >> random.bounded(4, 64);
         quint64 decoded = 1;
-        QCOMPARE(decodeDictdNumber(dictdNumber(value), decoded), qsizetype(-1));
+        QCOMPARE(decodeDictdNumber(encodeDictdNumber(value), decoded), qsizetype(-1));
         QCOMPARE(decoded, value);
+    }
+    // Fixed points of dictd's digits: A is 0, / is 63, most significant first.
+    for (const auto &[digits, value] : {std::pair{"A", 0ull}, {"/", 63ull}, {"BA", 64ull}, {"B//", 8191ull}}) {
+        quint64 decoded = 1;
+        QCOMPARE(decodeDictdNumber(digits, decoded), qsizetype(-1));
+        QCOMPARE(decoded, quint64(value));
+        QCOMPARE(encodeDictdNumber(value), QByteArray(digits));
     }
 }
 
