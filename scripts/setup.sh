@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins
+    qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins zlib1g-dev
     fonts-comic-neue fonts-dejavu-core fonts-dejavu-extra
     at-spi2-core
 )
