@@ -52,6 +52,7 @@ void Progress::begin(const QString &phase, qint64 total)
     m_done = 0;
     if (!m_clock.isValid())
         m_clock.start();
+    m_phaseStartMs = m_clock.elapsed();
     m_lastDrawMs = -kDrawIntervalMs;
     m_checkCountdown = 0;
 }
@@ -72,10 +73,10 @@ void Progress::draw()
 {
     m_lastDrawMs = m_clock.elapsed();
     const int percent = m_total > 0 ? static_cast<int>(std::min<qint64>(100, m_done * 100 / m_total)) : 0;
-    const double seconds = std::max<qint64>(1, m_clock.elapsed()) / 1000.0;
+    const double seconds = double(std::max<qint64>(1, m_clock.elapsed() - m_phaseStartMs)) / 1000.0;
     const QString line = u"\r%1: %2%, %3 entries/s\x1b[K"_s.arg(m_phase)
                              .arg(percent, 3)
-                             .arg(static_cast<qint64>(static_cast<double>(m_entries) / seconds));
+                             .arg(static_cast<qint64>(static_cast<double>(m_done) / seconds));
     std::fputs(line.toLocal8Bit().constData(), m_stream);
     std::fflush(m_stream);
     m_drawn = true;

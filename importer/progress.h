@@ -18,12 +18,10 @@ public:
     ~Progress() { clear(); }
     Q_DISABLE_COPY_MOVE(Progress)
 
-    /// Starts a phase of @p total steps.
+    /// Starts a phase of @p total steps, one step per entry.
     void begin(const QString &phase, qint64 total);
     /// Moves @p steps further; throws Interrupted when asked to stop.
     void advance(qint64 steps = 1);
-    /// Counts one entry toward the rate shown.
-    void countEntry() { ++m_entries; }
     /// Removes the line from the terminal.
     void clear();
 
@@ -35,7 +33,7 @@ private:
     QString m_phase;
     qint64 m_total = 0;
     qint64 m_done = 0;
-    qint64 m_entries = 0;
+    qint64 m_phaseStartMs = 0;
     qint64 m_checkCountdown = 0;
     bool m_drawn = false;
     QElapsedTimer m_clock;

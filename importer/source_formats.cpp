@@ -191,7 +191,6 @@ SourceSummary readDictd(const QString &indexPath, EntryCollector &collector, Pro
                 return;
             }
             ++summary.entries;
-            progress.countEntry();
             const QString headword = QString::fromUtf8(e.headword);
             const ArticleText text = plainArticle(article, headword);
             collector.add(quint64(e.line), headword, text);
@@ -241,7 +240,6 @@ SourceSummary readStardict(const QString &ifoPath, EntryCollector &collector, Pr
         [&idxPath](const StardictEntry &e) { return idxPath + u": byte "_s + QString::number(e.at); },
         [&](const StardictEntry &e, QByteArrayView bytes) {
             ++summary.entries;
-            progress.countEntry();
             const QString headword = QString::fromUtf8(e.headword);
             const QString text = stardictArticleText(bytes, info.sameTypeSequence, dataPath, e.offset);
             collector.add(quint64(e.order), headword, plainArticle(text, headword));
@@ -257,7 +255,6 @@ SourceSummary readWordList(const QString &path, char separator, EntryCollector &
     progress.begin(u"Reading"_s, text.count('\n') + 1);
     parseWordList(text, separator, path, [&](qint64 line, const QString &headword, const ArticleText &translations) {
         ++summary.entries;
-        progress.countEntry();
         progress.advance();
         collector.add(quint64(line), headword, translations);
     });
