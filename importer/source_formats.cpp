@@ -89,12 +89,16 @@ void readArticles(const QString &dataPath, std::vector<Entry> &entries, Progress
 
     QFile file;
     openForReading(file, dataPath);
-    ByteSource source(file, isGzipName(dataPath), dataPath);
+    const bool gzip = isGzipName(dataPath);
+    // An uncompressed file's size is known: a wrong length is caught before
+    // reading, instead of after holding the rest of the file.
+    const auto plainSize = quint64(file.size());
+    ByteSource source(file, gzip, dataPath);
     ArticleWindow window(source);
     for (const quint32 i : byOffset) {
         const Entry &entry = entries[i];
         QByteArrayView article;
-        if (!window.fetch(entry.offset, entry.size, article))
+        if ((!gzip && entry.offset + entry.size > plainSize) || !window.fetch(entry.offset, entry.size, article))
             throw ImportError(where(entry) + u": offset "_s + QString::number(entry.offset) + u" and length "_s +
                               QString::number(entry.size) + u" lie past the end of "_s + dataPath);
         handle(entry, article);

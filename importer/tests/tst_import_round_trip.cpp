@@ -84,17 +84,18 @@ void TestImportRoundTrip::roundTrip_data()
         << stardict(u"sd"_s, {{"cat", QByteArray("tkæt\0mchat\0", 12) + "W" + bigEndian32(2) + "xxhmatou"}}, {})
         << u"sd.ifo"_s << Lookups{{u"cat"_s, shown(u"cat"_s, u"chat; matou"_s)}} << u"Entries read:          1"_s;
 
-    QTest::newRow("tsv") << Files{{u"w.tsv"_s,
-                                   "\xEF\xBB\xBF"
-                                   "apple\tpomme\r\nApple\tPomme\n\n pear \t poire  \t\t"
-                                   "bergamote\nnaïve\tcandide, \"naïf\"\nhead \"word\"\tx\n\"quoted\"\ty\n"}}
+    QTest::newRow("tsv") << Files{{u"w.tsv"_s, "\xEF\xBB\xBF"
+                                               "apple\tpomme\r\nApple\tPomme\n\n pear \t poire  \t\t"
+                                               "bergamote\nnaïve\tcandide, \"naïf\"\nhead \"word\"\tx\n\"quoted\"\ty\n"
+                                               "/etc/passwd\tslash\n  \tnothing\nlonely\t \t\n"}}
                          << u"w.tsv"_s
                          << Lookups{{u"apple"_s, shown(u"apple"_s, u"pomme"_s)},
                                     {u"PEAR"_s, shown(u"pear"_s, u"poire; bergamote"_s)},
                                     {u"naïve"_s, shown(u"naïve"_s, u"candide, “naïf”"_s)},
                                     {u"head “word”"_s, shown(u"head “word”"_s, u"x"_s)},
                                     {u"“quoted”"_s, shown(u"“quoted”"_s, u"y"_s)}}
-                         << u"(tab-separated)"_s;
+                         << u"Entries skipped:       3 (empty headword: 1, letter-file name impossible: 1, "
+                            "no translation: 1)"_s;
     QTest::newRow("csv") << Files{{u"w.csv"_s, "\"bank\",\"banque, rive\"\nquote,\"il dit \"\"oui\"\"\"\n"
                                                "multi,\"ligne un\r\nligne deux\"\n  spaced  ,  x  \n"
                                                "\"a, b\",\"c\"\n7up,\"boisson\"\n"}}
