@@ -158,8 +158,9 @@ void TestImportErrors::existingFolder()
     QVERIFY2(run.err.contains(u"out: folder is not empty (--force replaces it)"_s), qPrintable(run.err));
     QCOMPARE(entries(dir.filePath(u"out"_s)), (QStringList{u"empty"_s, u"old.txt"_s, u"sub"_s}));
 
-    run = runImporter(dir.path(), {u"w.tsv"_s, u"out"_s, u"--force"_s});
+    run = runImporter(dir.path(), {u"w.tsv"_s, u"out"_s, u"--force"_s, u"--quiet"_s});
     QCOMPARE(run.status, 0);
+    QCOMPARE(run.out + run.err, QString());
     QCOMPARE(entries(dir.filePath(u"out"_s)), QStringList{u"n.txt"_s});
     QCOMPARE(entries(dir.path()), (QStringList{u"out"_s, u"w.tsv"_s}));
 

@@ -74,6 +74,17 @@ void TestImportRoundTrip::roundTrip_data()
         << stardict(u"sd"_s, {{"cat", "1. chat\n2. matou"}, {"Dog", "chien"}, {"cat", "chat"}}, "m") << u"sd.ifo"_s
         << Lookups{{u"cat"_s, shown(u"cat"_s, u"chat; matou"_s)}, {u"dog"_s, shown(u"dog"_s, u"chien"_s)}}
         << u"Tiny StarDict (StarDict)"_s;
+    Files packed = stardict(u"sd"_s, {{"cat", "1. chat\n2. matou"}, {"Dog", "chien"}}, "m");
+    for (auto &[name, bytes] : packed) {
+        if (!name.endsWith(u".ifo"_s)) {
+            name += name.endsWith(u".idx"_s) ? u".gz"_s : u".dz"_s;
+            bytes = gzipped(bytes);
+        }
+    }
+    QTest::newRow("StarDict compressed") << packed << u"sd.ifo"_s
+                                         << Lookups{{u"cat"_s, shown(u"cat"_s, u"chat; matou"_s)},
+                                                    {u"dog"_s, shown(u"dog"_s, u"chien"_s)}}
+                                         << u"Entries read:          2"_s;
     QTest::newRow("StarDict HTML") << stardict(u"sd"_s, {{"cat", "<b>chat</b>, matou &amp; co<br>minou&#x21;"}}, "h")
                                    << u"sd.ifo"_s << Lookups{{u"cat"_s, shown(u"cat"_s, u"chat, matou & co; minou!"_s)}}
                                    << u"Headwords written:     1"_s;
@@ -122,6 +133,7 @@ void TestImportRoundTrip::roundTrip()
     const Run run = runImporter(dir.path(), {source, u"out"_s});
     QVERIFY2(run.status == 0, qPrintable(run.err));
     QVERIFY2(run.out.contains(summary), qPrintable(run.out));
+    QVERIFY2(run.err.isEmpty(), qPrintable(run.err)); // no progress line without a terminal
 
     const QString out = dir.filePath(u"out"_s);
     for (const auto &[typed, expected] : lookups)
