@@ -37,7 +37,8 @@ int main(int argc, char *argv[])
     parser.addVersionOption();
     parser.addPositionalArgument(u"SOURCE"_s, u"The dictionary to import."_s);
     parser.addPositionalArgument(u"OUTPUT_FOLDER"_s, u"The folder of letter files to create."_s);
-    const QCommandLineOption force(u"force"_s, u"Replace OUTPUT_FOLDER as a whole when it is not empty."_s);
+    const QCommandLineOption force(
+        u"force"_s, u"Replace OUTPUT_FOLDER as a whole when it is not empty (only a folder of letter files)."_s);
     const QCommandLineOption quiet(u"quiet"_s, u"Print neither the progress line nor the summary."_s);
     const QCommandLineOption menuEntry(
         u"menu-entry"_s,

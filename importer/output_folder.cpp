@@ -83,6 +83,15 @@ void OutputFolder::checkTarget() const
         throw ImportError(m_target + u": exists and is not a folder"_s);
     if (!m_replace && !isEmptyFolder(m_target))
         throw ImportError(m_target + u": folder is not empty (--force replaces it)"_s);
+    // Replacing deletes the old folder; only an earlier import is fair game,
+    // never a home folder or a source tree given by mistake.
+    const QFileInfoList found =
+        QDir(m_target).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : found) {
+        if (!entry.isFile() || entry.isSymLink() || !entry.fileName().endsWith(u".txt"_s))
+            throw ImportError(m_target + u": holds more than letter files ("_s + entry.fileName() +
+                              u"), so --force does not replace it"_s);
+    }
 }
 
 void OutputFolder::commit()

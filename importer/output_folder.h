@@ -13,8 +13,9 @@ class OutputFolder final
 {
 public:
     /// Checks @p target (refused when it is a file, or a folder that is not
-    /// empty unless @p replace) and makes the temporary folder, creating the
-    /// target's missing parent folders. Throws ImportError.
+    /// empty unless @p replace, and even then when it holds anything but
+    /// letter files) and makes the temporary folder, creating the target's
+    /// missing parent folders. Throws ImportError.
     OutputFolder(const QString &target, bool replace);
     ~OutputFolder();
     Q_DISABLE_COPY_MOVE(OutputFolder)

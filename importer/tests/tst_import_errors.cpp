@@ -146,7 +146,8 @@ void TestImportErrors::badInput()
 
 void TestImportErrors::existingFolder()
 {
-    // A folder that is not empty is refused as it is, and --force replaces it whole.
+    // A folder that is not empty is refused as it is, and --force replaces a
+    // folder of letter files whole.
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     writeFiles(dir.path(), {{u"w.tsv"_s, "new\tnouveau\n"}});
@@ -157,6 +158,14 @@ void TestImportErrors::existingFolder()
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains(u"out: folder is not empty (--force replaces it)"_s), qPrintable(run.err));
     QCOMPARE(entries(dir.filePath(u"out"_s)), (QStringList{u"empty"_s, u"old.txt"_s, u"sub"_s}));
+
+    // --force deletes only what an import could have written.
+    run = runImporter(dir.path(), {u"w.tsv"_s, u"out"_s, u"--force"_s});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(u"out: holds more than letter files (empty), so --force does not replace it"_s),
+             qPrintable(run.err));
+    QVERIFY(QDir(dir.filePath(u"out"_s)).removeRecursively() && QDir(dir.path()).mkdir(u"out"_s));
+    writeFiles(dir.path(), {{u"out/old.txt"_s, "old"}, {u"out/b.txt"_s, "\"b\",\"x\"\n"}});
 
     run = runImporter(dir.path(), {u"w.tsv"_s, u"out"_s, u"--force"_s, u"--quiet"_s});
     QCOMPARE(run.status, 0);
