@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <limits>
 
-namespace about_window {
+namespace lexorra {
 
 std::optional<qint32> roundToInt32(double value)
 {
@@ -90,6 +90,43 @@ enum class Step {
     Finished,
 };
 
+/// What tells the two phases apart: the dimension each shrinks, where its
+/// limit is kept, and the steps it is made of.
+struct Phase
+{
+    Dimension dimension;
+    std::size_t limitIndex;
+    Step afterLimit;
+    Step loopTest;
+    Step dispatch;
+    Step shrink;
+    Step move;
+    Step noProgress;
+    Step record;
+    Step end;
+};
+
+constexpr Phase kHeightPhase{kHeight,
+                             0,
+                             Step::HeightLoopTest,
+                             Step::HeightLoopTest,
+                             Step::HeightDispatch,
+                             Step::HeightShrink,
+                             Step::HeightMove,
+                             Step::HeightNoProgress,
+                             Step::HeightRecord,
+                             Step::WidthLimit};
+constexpr Phase kWidthPhase{kWidth,
+                            1,
+                            Step::ResetRecordedSize,
+                            Step::WidthLoopTest,
+                            Step::WidthDispatch,
+                            Step::WidthShrink,
+                            Step::WidthMove,
+                            Step::WidthNoProgress,
+                            Step::WidthRecord,
+                            Step::ReleaseWindow};
+
 /// One call of Collapse_Form: its working values and its steps. Each step does
 /// its work and names the step that follows; a step that fails stops where it
 /// failed (a failed read writes nothing) and the collapse goes on at the step
@@ -114,21 +151,21 @@ public:
             //    step                       performed by                  after a failure
             Rule{Step::DefaultStepSize,   &Collapse::defaultStepSize,   Step::HoldWindow},
             Rule{Step::HoldWindow,        &Collapse::holdWindow,        Step::HeightLimit},
-            Rule{Step::HeightLimit,       &Collapse::heightLimit,       Step::HeightLoopTest},
-            Rule{Step::HeightLoopTest,    &Collapse::heightLoopTest,    Step::HeightDispatch},
-            Rule{Step::HeightDispatch,    &Collapse::heightDispatch,    Step::HeightShrink},
-            Rule{Step::HeightShrink,      &Collapse::heightShrink,      Step::HeightMove},
-            Rule{Step::HeightMove,        &Collapse::heightMove,        Step::HeightNoProgress},
-            Rule{Step::HeightNoProgress,  &Collapse::heightNoProgress,  Step::WidthLimit},
-            Rule{Step::HeightRecord,      &Collapse::heightRecord,      Step::HeightLoopTest},
-            Rule{Step::WidthLimit,        &Collapse::widthLimit,        Step::ResetRecordedSize},
+            Rule{Step::HeightLimit,       &Collapse::limit<kHeightPhase>, Step::HeightLoopTest},
+            Rule{Step::HeightLoopTest,    &Collapse::loopTest<kHeightPhase>, Step::HeightDispatch},
+            Rule{Step::HeightDispatch,    &Collapse::dispatch<kHeightPhase>, Step::HeightShrink},
+            Rule{Step::HeightShrink,      &Collapse::shrink<kHeightPhase>, Step::HeightMove},
+            Rule{Step::HeightMove,        &Collapse::move<kHeightPhase>, Step::HeightNoProgress},
+            Rule{Step::HeightNoProgress,  &Collapse::noProgress<kHeightPhase>, Step::WidthLimit},
+            Rule{Step::HeightRecord,      &Collapse::record<kHeightPhase>, Step::HeightLoopTest},
+            Rule{Step::WidthLimit,        &Collapse::limit<kWidthPhase>, Step::ResetRecordedSize},
             Rule{Step::ResetRecordedSize, &Collapse::resetRecordedSize, Step::WidthLoopTest},
-            Rule{Step::WidthLoopTest,     &Collapse::widthLoopTest,     Step::WidthDispatch},
-            Rule{Step::WidthDispatch,     &Collapse::widthDispatch,     Step::WidthShrink},
-            Rule{Step::WidthShrink,       &Collapse::widthShrink,       Step::WidthMove},
-            Rule{Step::WidthMove,         &Collapse::widthMove,         Step::WidthNoProgress},
-            Rule{Step::WidthNoProgress,   &Collapse::widthNoProgress,   Step::ReleaseWindow},
-            Rule{Step::WidthRecord,       &Collapse::widthRecord,       Step::WidthLoopTest},
+            Rule{Step::WidthLoopTest,     &Collapse::loopTest<kWidthPhase>, Step::WidthDispatch},
+            Rule{Step::WidthDispatch,     &Collapse::dispatch<kWidthPhase>, Step::WidthShrink},
+            Rule{Step::WidthShrink,       &Collapse::shrink<kWidthPhase>, Step::WidthMove},
+            Rule{Step::WidthMove,         &Collapse::move<kWidthPhase>, Step::WidthNoProgress},
+            Rule{Step::WidthNoProgress,   &Collapse::noProgress<kWidthPhase>, Step::ReleaseWindow},
+            Rule{Step::WidthRecord,       &Collapse::record<kWidthPhase>, Step::WidthLoopTest},
             Rule{Step::ReleaseWindow,     &Collapse::releaseWindow,     Step::Finished},
         };
         // clang-format on
@@ -164,53 +201,13 @@ private:
     // (and, in step 18, releasing) the window therefore needs no code here.
     Step holdWindow() { return Step::HeightLimit; }
 
-    // 3. The height limit is the frame height: outer height less client height.
-    Step heightLimit()
+    // 3 and 10. A phase's limit is the frame's size in its dimension: outer
+    // less client size, as it stands when the phase begins.
+    template <const Phase &P>
+    Step limit()
     {
-        m_heightLimit = limitOf(kHeight);
-        return Step::HeightLoopTest;
-    }
-
-    // 4. Go on while the outer height is above the frame height.
-    Step heightLoopTest() { return outerExceeds(kHeight, m_heightLimit) ? Step::HeightDispatch : Step::WidthLimit; }
-
-    // 5. Let pending events run before every pass.
-    Step heightDispatch()
-    {
-        m_window.dispatchEvents();
-        return Step::HeightShrink;
-    }
-
-    // 6. Ask for one step less height.
-    Step heightShrink()
-    {
-        shrink(kHeight);
-        return Step::HeightMove;
-    }
-
-    // 7. Move the top edge down by half a step, whatever the shrink achieved.
-    Step heightMove()
-    {
-        moveEdge(kHeight);
-        return Step::HeightNoProgress;
-    }
-
-    // 8. The height phase is over when this pass left the height where the
-    // previous one did.
-    Step heightNoProgress() { return outerEquals(kHeight, m_recordedSize) ? Step::WidthLimit : Step::HeightRecord; }
-
-    // 9. Remember the height this pass reached.
-    Step heightRecord()
-    {
-        m_recordedSize = rounded(outer(kHeight));
-        return Step::HeightLoopTest;
-    }
-
-    // 10. The width limit is the frame width, as it stands now.
-    Step widthLimit()
-    {
-        m_widthLimit = limitOf(kWidth);
-        return Step::ResetRecordedSize;
+        m_limits[P.limitIndex] = limitOf(P.dimension);
+        return P.afterLimit;
     }
 
     // 11. The width phase does not compare with heights.
@@ -220,39 +217,52 @@ private:
         return Step::WidthLoopTest;
     }
 
-    // 12. Go on while the outer width is above the frame width.
-    Step widthLoopTest() { return outerExceeds(kWidth, m_widthLimit) ? Step::WidthDispatch : Step::ReleaseWindow; }
+    // 4 and 12. Go on while the outer size is above the frame's.
+    template <const Phase &P>
+    Step loopTest()
+    {
+        return outerExceeds(P.dimension, m_limits[P.limitIndex]) ? P.dispatch : P.end;
+    }
 
-    // 13. Let pending events run before every pass.
-    Step widthDispatch()
+    // 5 and 13. Let pending events run before every pass.
+    template <const Phase &P>
+    Step dispatch()
     {
         m_window.dispatchEvents();
-        return Step::WidthShrink;
+        return P.shrink;
     }
 
-    // 14. Ask for one step less width.
-    Step widthShrink()
+    // 6 and 14. Ask for one step less.
+    template <const Phase &P>
+    Step shrink()
     {
-        shrink(kWidth);
-        return Step::WidthMove;
+        (m_window.*P.dimension.setOuter)(finite(outer(P.dimension) - step()));
+        return P.move;
     }
 
-    // 15. Move the left edge right by half a step, whatever the shrink achieved.
-    Step widthMove()
+    // 7 and 15. Move the edge by half a step, whatever the shrink achieved.
+    template <const Phase &P>
+    Step move()
     {
-        moveEdge(kWidth);
-        return Step::WidthNoProgress;
+        const Dimension &d = P.dimension;
+        (m_window.*d.setEdge)(finite(step() / 2.0f + (m_window.*d.edge)()));
+        return P.noProgress;
     }
 
-    // 16. The width phase is over when this pass left the width where the
+    // 8 and 16. A phase is over when this pass left the size where the
     // previous one did.
-    Step widthNoProgress() { return outerEquals(kWidth, m_recordedSize) ? Step::ReleaseWindow : Step::WidthRecord; }
-
-    // 17. Remember the width this pass reached.
-    Step widthRecord()
+    template <const Phase &P>
+    Step noProgress()
     {
-        m_recordedSize = rounded(outer(kWidth));
-        return Step::WidthLoopTest;
+        return outerEquals(P.dimension, m_recordedSize) ? P.end : P.record;
+    }
+
+    // 9 and 17. Remember the size this pass reached.
+    template <const Phase &P>
+    Step record()
+    {
+        m_recordedSize = rounded(outer(P.dimension));
+        return P.loopTest;
     }
 
     // 18. See step 2.
@@ -283,14 +293,9 @@ private:
         return static_cast<double>(outer(d)) == static_cast<double>(size);
     }
 
-    void shrink(const Dimension &d) { (m_window.*d.setOuter)(finite(outer(d) - step())); }
-
-    void moveEdge(const Dimension &d) { (m_window.*d.setEdge)(finite(step() / 2.0f + (m_window.*d.edge)())); }
-
     WindowGeometry &m_window;
     qint16 &m_stepSize;
-    qint32 m_heightLimit = 0;
-    qint32 m_widthLimit = 0;
+    std::array<qint32, 2> m_limits{}; // height, width
     qint32 m_recordedSize = 0;
 };
 
@@ -301,4 +306,4 @@ void Collapse_Form(WindowGeometry &window, qint16 &stepSize)
     Collapse(window, stepSize).run();
 }
 
-} // namespace about_window
+} // namespace lexorra

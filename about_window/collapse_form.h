@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace about_window {
+namespace lexorra {
 
 /// The step size used when the caller's step-size variable holds 0, in twips.
 inline constexpr qint16 kDefaultCollapseStep = 200;
@@ -37,4 +37,4 @@ void Collapse_Form(WindowGeometry &window, qint16 &stepSize);
 /// Independent of the floating-point environment's rounding mode.
 [[nodiscard]] std::optional<qint32> roundToInt32(double value);
 
-} // namespace about_window
+} // namespace lexorra

@@ -5,12 +5,15 @@
 #include "qt_window_geometry.h"
 #include "twips.h"
 #include "window_centring.h"
+#include "window_style.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QShortcut>
 #include <QWindow>
+
+using namespace Qt::StringLiterals;
 
 namespace lexorra {
 
@@ -54,9 +57,7 @@ FrmabOut::FrmabOut(QWidget *parent)
     create();
     windowHandle()->setTitle(QStringLiteral(" "));
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
+    setColours(this, QPalette::Window, Qt::black, QPalette::WindowText, palette().color(QPalette::WindowText));
     setAutoFillBackground(true);
 
     createControls();
@@ -72,8 +73,8 @@ FrmabOut::FrmabOut(QWidget *parent)
 
 void FrmabOut::createControls()
 {
-    Command1 = new ImagePushButton(QPixmap(QStringLiteral(":/assets/about_footprint.png")), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1 = new ImagePushButton(QPixmap(u":/assets/about_footprint.png"_s), this);
+    Command1->setObjectName(u"Command1"_s);
     Command1->setAccessibleName(tr("Close"));
     Command1->setGeometry(twipsRect(240, 960, 915, 1035));
     Command1->setFocusPolicy(Qt::StrongFocus);
@@ -81,28 +82,17 @@ void FrmabOut::createControls()
     for (const int index : kLabelCreationOrder) {
         const LabelDesign &design = kLabels[static_cast<size_t>(index)];
         auto *label = new QLabel(QString::fromUtf16(design.text), this);
-        label->setObjectName(QStringLiteral("Label1_%1").arg(index));
-        QFont font(QStringLiteral("Tahoma"));
-        font.setWeight(QFont::Bold);
-        font.setPointSizeF(design.pointSize);
-        label->setFont(font);
+        label->setObjectName(u"Label1_%1"_s.arg(index));
+        label->setFont(designFont(u"Tahoma"_s, design.pointSize, QFont::Bold));
         label->setAlignment(Qt::AlignCenter);
         label->setWordWrap(false);
-        QPalette colours = label->palette();
-        colours.setColor(QPalette::WindowText, QColor(design.colour));
-        colours.setColor(QPalette::Window, Qt::black);
-        label->setPalette(colours);
+        setColours(label, QPalette::Window, Qt::black, QPalette::WindowText, QColor(design.colour));
         label->setAutoFillBackground(true);
         label->move(twipsToPixels(design.left), twipsToPixels(design.top));
         label->adjustSize();
         Label1[static_cast<size_t>(index)] = label;
     }
     Command1->setFocus();
-}
-
-QLabel *FrmabOut::label1(int index) const
-{
-    return index >= 0 && index < static_cast<int>(Label1.size()) ? Label1[static_cast<size_t>(index)] : nullptr;
 }
 
 void FrmabOut::Command1_Click()
@@ -125,13 +115,13 @@ void FrmabOut::closeEvent(QCloseEvent *event)
 
 void FrmabOut::Form_Unload()
 {
-    about_window::QtWindowGeometry geometry(this);
+    QtWindowGeometry geometry(this);
     qint16 stepSize = 0;
-    about_window::Collapse_Form(geometry, stepSize);
+    Collapse_Form(geometry, stepSize);
     // Hidden under the collapse means the program is ending: nothing else of
     // the close may happen then.
     if (isVisible())
-        emit unloaded();
+        Q_EMIT unloaded();
 }
 
 } // namespace lexorra

@@ -28,10 +28,6 @@ public:
     explicit FrmabOut(QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(FrmabOut)
 
-    [[nodiscard]] ImagePushButton *command1() const { return Command1; }
-    /// Element @p index (0 to 3) of the label array, null for any other index.
-    [[nodiscard]] QLabel *label1(int index) const;
-
     /// True while a close plays its collapse; the window ignores further close
     /// requests meanwhile.
     [[nodiscard]] bool isClosing() const { return m_closing; }

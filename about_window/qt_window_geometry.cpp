@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace about_window {
+namespace lexorra {
 
 namespace {
 
@@ -110,10 +110,21 @@ void QtWindowGeometry::resizeClient(QWidget &w, int width, int height)
     settle([this, requested] { return m_window.isNull() || m_client.size() == requested; });
 }
 
+float QtWindowGeometry::reported(int pixels)
+{
+    (void)widget(); // a window that is gone rejects every read
+    return toTwips(pixels);
+}
+
+void QtWindowGeometry::moveFrame(const QPoint &target)
+{
+    widget().move(target);
+    settle([this, target] { return m_window.isNull() || m_frame.topLeft() == target; });
+}
+
 float QtWindowGeometry::outerHeight()
 {
-    (void)widget();
-    return toTwips(m_frame.height());
+    return reported(m_frame.height());
 }
 
 void QtWindowGeometry::setOuterHeight(float twips)
@@ -124,8 +135,7 @@ void QtWindowGeometry::setOuterHeight(float twips)
 
 float QtWindowGeometry::outerWidth()
 {
-    (void)widget();
-    return toTwips(m_frame.width());
+    return reported(m_frame.width());
 }
 
 void QtWindowGeometry::setOuterWidth(float twips)
@@ -136,42 +146,32 @@ void QtWindowGeometry::setOuterWidth(float twips)
 
 float QtWindowGeometry::top()
 {
-    (void)widget();
-    return toTwips(m_frame.top());
+    return reported(m_frame.top());
 }
 
 void QtWindowGeometry::setTop(float twips)
 {
-    QWidget &w = widget();
-    const QPoint target(m_frame.left(), toPixels(twips));
-    w.move(target);
-    settle([this, target] { return m_window.isNull() || m_frame.topLeft() == target; });
+    moveFrame(QPoint(m_frame.left(), toPixels(twips)));
 }
 
 float QtWindowGeometry::left()
 {
-    (void)widget();
-    return toTwips(m_frame.left());
+    return reported(m_frame.left());
 }
 
 void QtWindowGeometry::setLeft(float twips)
 {
-    QWidget &w = widget();
-    const QPoint target(toPixels(twips), m_frame.top());
-    w.move(target);
-    settle([this, target] { return m_window.isNull() || m_frame.topLeft() == target; });
+    moveFrame(QPoint(toPixels(twips), m_frame.top()));
 }
 
 float QtWindowGeometry::clientHeight()
 {
-    (void)widget();
-    return toTwips(m_client.height());
+    return reported(m_client.height());
 }
 
 float QtWindowGeometry::clientWidth()
 {
-    (void)widget();
-    return toTwips(m_client.width());
+    return reported(m_client.width());
 }
 
 void QtWindowGeometry::dispatchEvents()
@@ -179,4 +179,4 @@ void QtWindowGeometry::dispatchEvents()
     QCoreApplication::processEvents();
 }
 
-} // namespace about_window
+} // namespace lexorra

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-namespace about_window {
+namespace lexorra {
 
 /// WindowGeometry of a real top-level QWidget, in twips at 15 twips to the
 /// logical pixel.
@@ -71,6 +71,10 @@ private:
     /// or kSettleMs have passed.
     void settle(const std::function<bool()> &applied);
     void resizeClient(QWidget &w, int width, int height);
+    /// A window value in twips, read from what the window system reported.
+    float reported(int pixels);
+    /// Moves the frame to @p target and waits until the move is reported.
+    void moveFrame(const QPoint &target);
 
     QPointer<QWidget> m_window;
     QPointer<QWindow> m_handle;
@@ -79,4 +83,4 @@ private:
     std::function<void()> m_onReport;
 };
 
-} // namespace about_window
+} // namespace lexorra

@@ -4,7 +4,7 @@
 
 #include <exception>
 
-namespace about_window {
+namespace lexorra {
 
 /// Raised by a WindowGeometry operation that the window rejects: the value
 /// cannot be read, the window will not take the value written, the window is
@@ -67,4 +67,4 @@ protected:
     Q_DISABLE_COPY_MOVE(WindowGeometry)
 };
 
-} // namespace about_window
+} // namespace lexorra

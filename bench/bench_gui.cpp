@@ -7,6 +7,7 @@
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 // Run the release build: build/release/bench/bench_gui
 #include "bench_support.h"
+#include "window_controls.h"
 #include "frm_trans.h"
 
 #include <QApplication>
@@ -17,6 +18,8 @@
 
 #include <cstdio>
 
+using namespace lexorra::testing;
+
 namespace {
 
 constexpr int kRuns = 15;
@@ -25,11 +28,11 @@ constexpr int kRuns = 15;
 const QString kMissingWord = QStringLiteral("azzurro");
 
 // The prompt answers at once and no box may block the run.
-class InstantDialogs final : public dictionary::UserDialogs
+class InstantDialogs final : public lexorra::dictionary::UserDialogs
 {
 public:
     QString prompt(const QString &, const QString &) override { return kMissingWord; }
-    void messageBox(const QString &, const QString &, dictionary::MessageIcon) override { ++boxes; }
+    void messageBox(const QString &, const QString &, lexorra::dictionary::MessageIcon) override { ++boxes; }
 
     int boxes = 0;
 };
@@ -56,7 +59,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
 
     QTemporaryDir dir;
-    if (!bench::writeLetterFile(dir, "ab"))
+    if (!lexorra::bench::writeLetterFile(dir, "ab"))
         return 1;
 
     InstantDialogs dialogs;
@@ -65,11 +68,11 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
 
     bool listed = true;
-    const double median = bench::medianMs(kRuns, [&] {
+    const double median = lexorra::bench::medianMs(kRuns, [&] {
         window.Image1_Click();
         QCoreApplication::processEvents();
-        listed = listed && window.list1()->count() == bench::kRecords && window.list2()->count() == bench::kRecords &&
-                 window.list1()->currentRow() == 0 && !window.label2()->text().isEmpty() && dialogs.boxes == 0;
+        listed = listed && list1(window)->count() == lexorra::bench::kRecords && list2(window)->count() == lexorra::bench::kRecords &&
+                 list1(window)->currentRow() == 0 && !label2(window)->text().isEmpty() && dialogs.boxes == 0;
     });
     if (!listed) {
         std::fprintf(stderr, "bench_gui: the lookup did not list the letter file as expected\n");
@@ -77,7 +80,7 @@ int main(int argc, char **argv)
     }
 
     std::printf("missing-word lookup through the main window, %d records, median of %d runs: %.2f ms\n",
-                bench::kRecords, kRuns, median);
+                lexorra::bench::kRecords, kRuns, median);
     std::printf("peak resident memory with the listing shown: %.1f MB\n",
                 static_cast<double>(peakResidentKiB()) / 1024.0);
     return 0;

@@ -4,7 +4,7 @@
 //  - the bare reader (open, decode, read every record) against a plain read
 //    of the same bytes split into lines.
 // Run the release build: build/release/bench/bench_lookup
-#include "../dictionary/tests/fakes.h"
+#include "fake_lookup.h"
 #include "bench_support.h"
 #include "file_slots.h"
 #include "translator.h"
@@ -25,26 +25,26 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    if (!bench::writeLetterFile(dir, "a"))
+    if (!lexorra::bench::writeLetterFile(dir, "a"))
         return 1;
 
-    testing::FakeEntryList list1;
-    testing::FakeEntryList list2;
-    testing::FakeCaption label2;
-    testing::FakeDialogs dialogs;
-    dictionary::Translator translator(list1, list2, label2, dialogs);
+    lexorra::testing::FakeEntryList list1;
+    lexorra::testing::FakeEntryList list2;
+    lexorra::testing::FakeCaption label2;
+    lexorra::testing::FakeDialogs dialogs;
+    lexorra::dictionary::Translator translator(list1, list2, label2, dialogs);
     list1.onSelectionChanged = [&] { translator.Recognize(); };
 
-    const double lookup = bench::medianMs(kRuns, [&] {
+    const double lookup = lexorra::bench::medianMs(kRuns, [&] {
         dialogs.replies = {QStringLiteral("azzzzz")};
         translator.Begin_Translation();
     });
-    if (list1.count() != bench::kRecords || !dialogs.boxes.isEmpty())
+    if (list1.count() != lexorra::bench::kRecords || !dialogs.boxes.isEmpty())
         return 2;
 
     qsizetype readerRecords = 0;
-    const double reader = bench::medianMs(kRuns, [&] {
-        dictionary::FileSlots files;
+    const double reader = lexorra::bench::medianMs(kRuns, [&] {
+        lexorra::dictionary::FileSlots files;
         files.open(1, QStringLiteral("a.txt"));
         QString headword;
         QString translation;
@@ -57,17 +57,17 @@ int main(int argc, char **argv)
     });
 
     qsizetype plainLines = 0;
-    const double plain = bench::medianMs(kRuns, [&] {
+    const double plain = lexorra::bench::medianMs(kRuns, [&] {
         QFile file(QStringLiteral("a.txt"));
         if (!file.open(QIODevice::ReadOnly))
             return;
         const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
         plainLines = lines.size();
     });
-    if (readerRecords != bench::kRecords || plainLines != bench::kRecords)
+    if (readerRecords != lexorra::bench::kRecords || plainLines != lexorra::bench::kRecords)
         return 3;
 
-    std::printf("letter file: %d records, %lld bytes\n", bench::kRecords,
+    std::printf("letter file: %d records, %lld bytes\n", lexorra::bench::kRecords,
                 static_cast<long long>(QFile(QStringLiteral("a.txt")).size()));
     std::printf("missing-word lookup (scan + listing): median %.2f ms over %d runs\n", lookup, kRuns);
     std::printf("reader: median %.2f ms; plain read and split: median %.2f ms; ratio %.2fx\n", reader, plain,

@@ -13,7 +13,7 @@
 #include <functional>
 #include <vector>
 
-namespace bench {
+namespace lexorra::bench {
 
 /// Lists the benchmarks' letter file holds, as many as a list can take.
 inline constexpr int kRecords = 32767;
@@ -48,4 +48,4 @@ inline double medianMs(int runs, const std::function<void()> &run)
     return samples[samples.size() / 2];
 }
 
-} // namespace bench
+} // namespace lexorra::bench

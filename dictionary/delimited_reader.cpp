@@ -2,7 +2,7 @@
 
 #include "runtime_error.h"
 
-namespace dictionary {
+namespace lexorra::dictionary {
 
 namespace {
 
@@ -72,4 +72,4 @@ void DelimitedReader::skipDelimiter()
         ++m_pos;
 }
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

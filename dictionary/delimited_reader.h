@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace dictionary {
+namespace lexorra::dictionary {
 
 /// Sequential reader of comma- and line-delimited fields, over the whole text
 /// of one letter file.
@@ -38,4 +38,4 @@ private:
     qsizetype m_pos = 0;
 };
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace dictionary {
+namespace lexorra::dictionary {
 
 namespace {
 
@@ -20,7 +20,7 @@ bool isValidNumber(qint16 number)
     return number >= FileSlots::kFirstFileNumber && number <= FileSlots::kLastFileNumber;
 }
 
-int errorForOpen(int error)
+ErrorCode errorForOpen(int error)
 {
     switch (error) {
     case ENOENT:
@@ -142,4 +142,4 @@ const DelimitedReader &FileSlots::reader(qint16 number) const
     return *m_slots[static_cast<size_t>(number)];
 }
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

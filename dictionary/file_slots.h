@@ -7,7 +7,7 @@
 #include <array>
 #include <optional>
 
-namespace dictionary {
+namespace lexorra::dictionary {
 
 /// Numbered slots for letter files open for sequential input.
 ///
@@ -59,4 +59,4 @@ private:
     std::array<std::optional<DelimitedReader>, kLastFileNumber + 1> m_slots;
 };
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

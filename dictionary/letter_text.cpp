@@ -4,7 +4,7 @@
 
 #include <array>
 
-namespace dictionary {
+namespace lexorra::dictionary {
 
 namespace {
 
@@ -54,4 +54,4 @@ DecodedText decodeLetterText(QByteArrayView bytes)
     return {decodeWindows1252(body), TextEncoding::Windows1252};
 }
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

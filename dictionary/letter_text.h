@@ -3,7 +3,7 @@
 #include <QByteArrayView>
 #include <QString>
 
-namespace dictionary {
+namespace lexorra::dictionary {
 
 /// The encodings a letter file may come in.
 enum class TextEncoding { Utf8, Utf16LittleEndian, Utf16BigEndian, Windows1252 };
@@ -21,4 +21,4 @@ struct DecodedText
 /// the code page of older letter files. Any byte-order mark is dropped.
 [[nodiscard]] DecodedText decodeLetterText(QByteArrayView bytes);
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace dictionary {
+namespace lexorra::dictionary {
 
 /// An ordered, unsorted list of text entries with at most one selected entry,
 /// as the headword and translation lists are. Indexes are 16-bit; -1 means that
@@ -65,4 +65,4 @@ protected:
     Q_DISABLE_COPY_MOVE(UserDialogs)
 };
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

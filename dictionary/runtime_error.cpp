@@ -1,10 +1,10 @@
 #include "runtime_error.h"
 
-namespace dictionary {
+namespace lexorra::dictionary {
 
 const char *RuntimeError::what() const noexcept
 {
-    switch (m_number) {
+    switch (m_code) {
     case ErrorCode::OutOfMemory:
         return "Out of memory";
     case ErrorCode::BadFileNameOrNumber:
@@ -26,4 +26,4 @@ const char *RuntimeError::what() const noexcept
     }
 }
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

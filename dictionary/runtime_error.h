@@ -2,34 +2,36 @@
 
 #include <exception>
 
-namespace dictionary {
+namespace lexorra::dictionary {
 
 /// Numbers of the runtime error conditions that the file layer raises.
 /// The lookup's failure handlers decide by these numbers.
-namespace ErrorCode {
-inline constexpr int OutOfMemory = 7;
-inline constexpr int BadFileNameOrNumber = 52;
-inline constexpr int FileNotFound = 53;
-inline constexpr int FileAlreadyOpen = 55;
-inline constexpr int DeviceIoError = 57;
-inline constexpr int InputPastEndOfFile = 62;
-inline constexpr int TooManyFiles = 67;
-inline constexpr int PathFileAccessError = 75;
-} // namespace ErrorCode
+enum class ErrorCode : int {
+    OutOfMemory = 7,
+    BadFileNameOrNumber = 52,
+    FileNotFound = 53,
+    FileAlreadyOpen = 55,
+    DeviceIoError = 57,
+    InputPastEndOfFile = 62,
+    TooManyFiles = 67,
+    PathFileAccessError = 75,
+};
 
 /// A numbered runtime error, raised by the file layer and caught by the
 /// failure handler of the operation that called it.
 class RuntimeError final : public std::exception
 {
 public:
-    explicit RuntimeError(int number) noexcept : m_number(number) {}
+    explicit RuntimeError(ErrorCode code) noexcept : m_code(code) {}
 
-    /// The error's number (see ErrorCode).
-    [[nodiscard]] int number() const noexcept { return m_number; }
+    /// The error's condition.
+    [[nodiscard]] ErrorCode code() const noexcept { return m_code; }
+    /// The error's number, as users of the old runtime knew it.
+    [[nodiscard]] int number() const noexcept { return static_cast<int>(m_code); }
     [[nodiscard]] const char *what() const noexcept override;
 
 private:
-    int m_number;
+    ErrorCode m_code;
 };
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

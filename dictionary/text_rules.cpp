@@ -1,6 +1,8 @@
 #include "text_rules.h"
 
-namespace dictionary {
+using namespace Qt::StringLiterals;
+
+namespace lexorra::dictionary {
 
 namespace {
 
@@ -85,8 +87,8 @@ QString letterFileName(const QString &searchWord)
     // One character plus ".txt" fills the five-character field exactly; only an
     // empty word leaves a character over, which is padded with a space.
     if (searchWord.isEmpty())
-        return QStringLiteral(".txt ");
-    return firstChars(searchWord, 1) + QStringLiteral(".txt");
+        return u".txt "_s;
+    return firstChars(searchWord, 1) + u".txt"_s;
 }
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace dictionary {
+namespace lexorra::dictionary {
 
 /// The user's reply as a search word: lower case, then stripped of leading and
 /// trailing space characters (U+0020 only; tabs and other blanks stay).
@@ -21,4 +21,4 @@ namespace dictionary {
 /// therefore names ".txt" followed by one space.
 [[nodiscard]] QString letterFileName(const QString &searchWord);
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

@@ -3,7 +3,7 @@
 #include "runtime_error.h"
 #include "text_rules.h"
 
-namespace dictionary {
+namespace lexorra::dictionary {
 
 namespace {
 
@@ -38,6 +38,7 @@ void Translator::Begin_Translation()
         // an empty search word matches without reading anything.
         QString headword;
         QString translation;
+        // A word the file lacks ends this loop by InputPastEndOfFile, not by its test.
         while (headword != Search_Word)
             m_files.input(File_Number, headword, translation);
         m_files.close(File_Number);
@@ -45,7 +46,7 @@ void Translator::Begin_Translation()
         m_dialogs.messageBox(properCase(translation), properCase(headword), MessageIcon::Information);
         Read_File();
     } catch (const RuntimeError &error) {
-        switch (error.number()) {
+        switch (error.code()) {
         case ErrorCode::InputPastEndOfFile:
             // The word is not in its letter file: list the file instead.
             m_files.close(File_Number);
@@ -110,4 +111,4 @@ void Translator::Recognize()
     Label2.setText(properCase(List2.text(List2.selectedIndex())));
 }
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringView>
 
-namespace dictionary {
+namespace lexorra::dictionary {
 
 /// The lookup of one word in its letter file, the listing of that letter file
 /// and the display of the selected headword's translation, with the state they
@@ -62,4 +62,4 @@ private:
     qint16 File_Number = 0;
 };
 
-} // namespace dictionary
+} // namespace lexorra::dictionary

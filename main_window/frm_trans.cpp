@@ -9,6 +9,7 @@
 #include "qt_user_dialogs.h"
 #include "twips.h"
 #include "window_centring.h"
+#include "window_style.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -43,27 +44,6 @@ const QColor kPaleCyan(192, 255, 255);
 
 constexpr Qt::WindowFlags kWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-
-QFont designFont(const QString &family, qreal points, QFont::Weight weight)
-{
-    QFont font(family);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    font.setWeight(weight);
-    font.setItalic(false);
-    font.setUnderline(false);
-    font.setStrikeOut(false);
-    return font;
-}
-
-void setColours(QWidget *widget, QPalette::ColorRole backgroundRole, const QColor &background,
-                QPalette::ColorRole textRole, const QColor &text)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(backgroundRole, background);
-    palette.setColor(textRole, text);
-    widget->setPalette(palette);
-}
 
 // Once the program ends, no window may react any more: closing and user input
 // are dropped for every object until the main window is gone.
@@ -208,11 +188,6 @@ void FrmTrans::createControls()
     Image1->setGeometry(kImage1Rect);
     Image1->setToolTip(u"  Click here to Translate a word  "_s);
     Image1->setAccessibleName(u"Translate a word"_s);
-}
-
-FrameShape *FrmTrans::shape1(int index) const
-{
-    return index >= 0 && index < int(Shape1.size()) ? Shape1[std::size_t(index)] : nullptr;
 }
 
 void FrmTrans::Recognize()

@@ -52,15 +52,6 @@ public:
     /// The lookup and its state: search word, letter file, file number.
     [[nodiscard]] const dictionary::Translator &translator() const { return *m_translator; }
 
-    [[nodiscard]] QListWidget *list1() const { return List1; }
-    [[nodiscard]] QListWidget *list2() const { return List2; }
-    [[nodiscard]] QLabel *label1() const { return Label1; }
-    [[nodiscard]] QLabel *label2() const { return Label2; }
-    [[nodiscard]] PictureButton *image1() const { return Image1; }
-    [[nodiscard]] QPushButton *command1() const { return Command1; }
-    /// Element 0 (the press frame around the picture) or 1 (the hover frame
-    /// around the About label) of the frame array; null for any other index.
-    [[nodiscard]] FrameShape *shape1(int index) const;
     /// The About window while it exists, else null.
     [[nodiscard]] FrmabOut *about() const { return m_about; }
 

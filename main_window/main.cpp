@@ -1,12 +1,32 @@
 // Lexorra: a word-by-word dictionary translator. It reads its letter files
-// (a.txt, b.txt, ...) from the current working directory.
+// (a.txt, b.txt, ...) from the current working directory, or from the folder
+// named on its command line.
+#include "command_line.h"
 #include "frm_trans.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
 int main(int argc, char *argv[])
 {
+    // The command line is answered before the application object exists, so
+    // that --help, --version and a refused folder need no display.
+    QStringList arguments;
+    arguments.reserve(argc);
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const lexorra::CommandLineOutcome commandLine = lexorra::handleCommandLine(arguments);
+    std::fputs(commandLine.standardOutput.toLocal8Bit().constData(), stdout);
+    std::fputs(commandLine.standardError.toLocal8Bit().constData(), stderr);
+    if (!commandLine.openWindow)
+        return commandLine.exitStatus;
+
     QApplication app(argc, argv);
+    // Lets desktops match the window with its menu entry.
+    QGuiApplication::setDesktopFileName(u"org.lexorra.Lexorra"_s);
     lexorra::FrmTrans frmTrans;
     frmTrans.show();
     return QApplication::exec();

@@ -8,6 +8,8 @@ packages=(
     qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins zlib1g-dev
     fonts-comic-neue fonts-dejavu-core fonts-dejavu-extra
     at-spi2-core
+    # checks of the installed files, and the Debian package
+    desktop-file-utils appstream groff-base dpkg-dev
 )
 
 missing=()
@@ -21,11 +23,14 @@ if [ ${#missing[@]} -eq 0 ]; then
     exit 0
 fi
 
-sudo=()
-if [ "$(id -u)" -ne 0 ]; then
-    sudo=(sudo)
+# DEBIAN_FRONTEND is passed through env, since sudo drops it from the
+# environment; without it debconf may stop to ask a question.
+if [ "$(id -u)" -eq 0 ]; then
+    apt_get=(env DEBIAN_FRONTEND=noninteractive apt-get)
+else
+    apt_get=(sudo env DEBIAN_FRONTEND=noninteractive apt-get)
 fi
 
 echo "Installing: ${missing[*]}"
-"${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${apt_get[@]}" update -qq
+"${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}"

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
-namespace about_window::testing {
+using namespace Qt::StringLiterals;
+
+namespace lexorra::testing {
 
 namespace {
 
@@ -12,27 +14,27 @@ QString tokenOf(Op op)
 {
     switch (op) {
     case Op::Dispatch:
-        return QStringLiteral("d");
+        return u"d"_s;
     case Op::OuterHeight:
-        return QStringLiteral("h");
+        return u"h"_s;
     case Op::SetOuterHeight:
-        return QStringLiteral("h=");
+        return u"h="_s;
     case Op::OuterWidth:
-        return QStringLiteral("w");
+        return u"w"_s;
     case Op::SetOuterWidth:
-        return QStringLiteral("w=");
+        return u"w="_s;
     case Op::Top:
-        return QStringLiteral("t");
+        return u"t"_s;
     case Op::SetTop:
-        return QStringLiteral("t=");
+        return u"t="_s;
     case Op::Left:
-        return QStringLiteral("l");
+        return u"l"_s;
     case Op::SetLeft:
-        return QStringLiteral("l=");
+        return u"l="_s;
     case Op::ClientHeight:
-        return QStringLiteral("ch");
+        return u"ch"_s;
     case Op::ClientWidth:
-        return QStringLiteral("cw");
+        return u"cw"_s;
     }
     return {};
 }
@@ -95,7 +97,7 @@ void FakeWindow::attempt(Op op, const QString &token)
         m_log.append(token);
         return;
     }
-    m_log.append(QStringLiteral("!") + token);
+    m_log.append(u"!"_s + token);
     throw GeometryFailure{};
 }
 
@@ -191,4 +193,4 @@ QList<float> writes(const QStringList &log, const char *setter)
     return values;
 }
 
-} // namespace about_window::testing
+} // namespace lexorra::testing

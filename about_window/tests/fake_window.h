@@ -9,7 +9,7 @@
 #include <functional>
 #include <limits>
 
-namespace about_window::testing {
+namespace lexorra::testing {
 
 /// Thrown by a FakeWindow that has seen more operations than any collapse of it
 /// should need, so that a collapse that never ends fails its test instead of
@@ -116,4 +116,4 @@ private:
 /// order, taken from a log.
 [[nodiscard]] QList<float> writes(const QStringList &log, const char *setter);
 
-} // namespace about_window::testing
+} // namespace lexorra::testing

@@ -7,8 +7,10 @@
 #include <limits>
 #include <optional>
 
-using namespace about_window;
-using namespace about_window::testing;
+using namespace Qt::StringLiterals;
+
+using namespace lexorra;
+using namespace lexorra::testing;
 
 namespace {
 
@@ -51,7 +53,7 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 QString geometryOf(const FakeWindow &window)
 {
-    return QStringLiteral("h%1 w%2 t%3 l%4")
+    return u"h%1 w%2 t%3 l%4"_s
         .arg(static_cast<double>(window.outerHeightValue))
         .arg(static_cast<double>(window.outerWidthValue))
         .arg(static_cast<double>(window.topValue))
@@ -63,9 +65,9 @@ int dispatchesBeforeWidthPhase(const QStringList &log)
 {
     int dispatches = 0;
     for (const QString &token : log) {
-        if (token == QStringLiteral("cw") || token == QStringLiteral("!cw"))
+        if (token == u"cw"_s || token == u"!cw"_s)
             break;
-        if (token == QStringLiteral("d"))
+        if (token == u"d"_s)
             ++dispatches;
     }
     return dispatches;
@@ -249,7 +251,7 @@ void TestCollapseForm::passDispatchesThenShrinksThenMoves()
     const QStringList &log = window.log();
     int passes = 0;
     for (qsizetype i = 0; i < log.size(); ++i) {
-        if (log.at(i) != QStringLiteral("d"))
+        if (log.at(i) != u"d"_s)
             continue;
         ++passes;
         QVERIFY2(i + 4 < log.size(), "a pass was cut short");
@@ -349,7 +351,7 @@ void TestCollapseForm::widthPhaseStartsWithRecordedSizeZero()
     QVERIFY2(window.collapse(step), "the collapse did not end");
 
     QCOMPARE(window.log().mid(window.log().size() - expectedWidthPhase.size()), expectedWidthPhase);
-    QCOMPARE(window.log().at(window.log().size() - expectedWidthPhase.size() - 1), QStringLiteral("h"));
+    QCOMPARE(window.log().at(window.log().size() - expectedWidthPhase.size() - 1), u"h"_s);
     QCOMPARE(window.leftValue, 2200.0f);
     QCOMPARE(window.outerWidthValue, 600.0f);
 }
@@ -424,7 +426,7 @@ void TestCollapseForm::windowRefusingEverySizeGetsTwoPassesPerPhase()
                                "cw w | w | d w w=600 l l=2100 w w | w | d w w=600 l l=2200 w"));
     QCOMPARE(dispatchesBeforeWidthPhase(window.log()), 2);
     QCOMPARE(window.count(Op::Dispatch), 4);
-    QCOMPARE(geometryOf(window), QStringLiteral("h800 w800 t1200 l2200"));
+    QCOMPARE(geometryOf(window), u"h800 w800 t1200 l2200"_s);
 }
 
 void TestCollapseForm::windowRejectingEverythingGetsThrough()
@@ -437,7 +439,7 @@ void TestCollapseForm::windowRejectingEverythingGetsThrough()
 
     QCOMPARE(window.log(), ops("!ch | !h | !d !h !t !h | !cw | !w | !d !w !l !w"));
     QCOMPARE(step, qint16(200));
-    QCOMPARE(geometryOf(window), QStringLiteral("h800 w800 t1000 l2000"));
+    QCOMPARE(geometryOf(window), u"h800 w800 t1000 l2000"_s);
 }
 
 void TestCollapseForm::goesOnAfterFailure_data()
@@ -466,14 +468,14 @@ void TestCollapseForm::goesOnAfterFailure_data()
             log += ops(part);
         return log;
     };
-    const QString normal = QStringLiteral("h400 w400 t1200 l2200");
+    const QString normal = u"h400 w400 t1200 l2200"_s;
 
     QTest::newRow("no failure") << 0.0f << none() << join({heightFollows, widthFollows}) << normal;
     QTest::newRow("no failure, minimum 600")
-        << 600.0f << none() << join({heightStopsAt600, widthStopsAt600}) << QStringLiteral("h600 w600 t1200 l2200");
+        << 600.0f << none() << join({heightStopsAt600, widthStopsAt600}) << u"h600 w600 t1200 l2200"_s;
 
     // Step 3 -> 4 with a height limit of 0.
-    const QString heightAtZero = QStringLiteral("h0 w400 t1400 l2200");
+    const QString heightAtZero = u"h0 w400 t1400 l2200"_s;
     QTest::newRow("3: client height rejected")
         << 0.0f << reject(Op::ClientHeight, 1) << join({"!ch", heightToZero, widthFollows}) << heightAtZero;
     QTest::newRow("3: outer height rejected")
@@ -494,13 +496,13 @@ void TestCollapseForm::goesOnAfterFailure_data()
         << join({"ch h | h | d h h=600 t t=1100 h h | h | d h h=400 t t=1200 h h | !h |"
                  "d h h=200 t t=1300 h h | h |",
                  widthFollows})
-        << QStringLiteral("h200 w400 t1300 l2200");
+        << u"h200 w400 t1300 l2200"_s;
 
     // Steps 5, 6, 7 -> the next step.
     QTest::newRow("5: dispatch rejected")
         << 0.0f << reject(Op::Dispatch, 1)
         << join({"ch h | h | !d h h=600 t t=1100 h h | h | d h h=400 t t=1200 h h | h |", widthFollows}) << normal;
-    const QString heightOnePassLate = QStringLiteral("h400 w400 t1300 l2200");
+    const QString heightOnePassLate = u"h400 w400 t1300 l2200"_s;
     QTest::newRow("6: outer height rejected") << 0.0f << reject(Op::OuterHeight, 3)
                                               << join({"ch h | h | d !h t t=1100 h h | h | d h h=600 t t=1200 h h | h |"
                                                        "d h h=400 t t=1300 h h | h |",
@@ -516,7 +518,7 @@ void TestCollapseForm::goesOnAfterFailure_data()
                                                      "d h h=400 t t=1300 h h | h |",
                                                      widthFollows})
                                             << heightOnePassLate;
-    const QString topOneMoveShort = QStringLiteral("h400 w400 t1100 l2200");
+    const QString topOneMoveShort = u"h400 w400 t1100 l2200"_s;
     QTest::newRow("7: top rejected") << 0.0f << reject(Op::Top, 1)
                                      << join({"ch h | h | d h h=600 !t h h | h | d h h=400 t t=1100 h h | h |",
                                               widthFollows})
@@ -533,7 +535,7 @@ void TestCollapseForm::goesOnAfterFailure_data()
     // Step 8 -> 10: the height phase ends.
     QTest::newRow("8: no-progress read rejected")
         << 0.0f << reject(Op::OuterHeight, 4) << join({"ch h | h | d h h=600 t t=1100 !h |", widthFollows})
-        << QStringLiteral("h600 w400 t1100 l2200");
+        << u"h600 w400 t1100 l2200"_s;
 
     // Step 9 -> 4 with the recorded size unchanged (0): the window has to stand
     // still for one more pass before the phase ends.
@@ -541,14 +543,14 @@ void TestCollapseForm::goesOnAfterFailure_data()
     QTest::newRow("9: record read rejected")
         << 600.0f << reject(Op::OuterHeight, 5)
         << join({"ch h | h | d h h=600 t t=1100 h !h", heightStopsOnePassLate, widthStopsAt600})
-        << QStringLiteral("h600 w600 t1300 l2200");
+        << u"h600 w600 t1300 l2200"_s;
     QTest::newRow("9: recorded height beyond 32 bits")
         << 600.0f << corrupt(Op::OuterHeight, 5, 3e9f)
         << join({"ch h | h | d h h=600 t t=1100 h h", heightStopsOnePassLate, widthStopsAt600})
-        << QStringLiteral("h600 w600 t1300 l2200");
+        << u"h600 w600 t1300 l2200"_s;
 
     // Step 10 -> 11 with a width limit of 0.
-    const QString widthAtZero = QStringLiteral("h400 w0 t1200 l2400");
+    const QString widthAtZero = u"h400 w0 t1200 l2400"_s;
     QTest::newRow("10: client width rejected")
         << 0.0f << reject(Op::ClientWidth, 1) << join({heightFollows, "!cw", widthToZero}) << widthAtZero;
     QTest::newRow("10: outer width rejected")
@@ -566,13 +568,13 @@ void TestCollapseForm::goesOnAfterFailure_data()
         << 0.0f << reject(Op::OuterWidth, 10)
         << join({heightFollows, "cw w | w | d w w=600 l l=2100 w w | w | d w w=400 l l=2200 w w | !w |"
                                 "d w w=200 l l=2300 w w | w"})
-        << QStringLiteral("h400 w200 t1200 l2300");
+        << u"h400 w200 t1200 l2300"_s;
 
     // Steps 13, 14, 15 -> the next step.
     QTest::newRow("13: dispatch rejected")
         << 0.0f << reject(Op::Dispatch, 3)
         << join({heightFollows, "cw w | w | !d w w=600 l l=2100 w w | w | d w w=400 l l=2200 w w | w"}) << normal;
-    const QString widthOnePassLate = QStringLiteral("h400 w400 t1200 l2300");
+    const QString widthOnePassLate = u"h400 w400 t1200 l2300"_s;
     QTest::newRow("14: outer width rejected")
         << 0.0f << reject(Op::OuterWidth, 3)
         << join({heightFollows, "cw w | w | d !w l l=2100 w w | w | d w w=600 l l=2200 w w | w |"
@@ -589,7 +591,7 @@ void TestCollapseForm::goesOnAfterFailure_data()
         << join({heightFollows, "cw w | w | d w l l=2100 w w | w | d w w=600 l l=2200 w w | w |"
                                 "d w w=400 l l=2300 w w | w"})
         << widthOnePassLate;
-    const QString leftOneMoveShort = QStringLiteral("h400 w400 t1200 l2100");
+    const QString leftOneMoveShort = u"h400 w400 t1200 l2100"_s;
     QTest::newRow("15: left rejected") << 0.0f << reject(Op::Left, 1)
                                        << join({heightFollows,
                                                 "cw w | w | d w w=600 !l w w | w | d w w=400 l l=2100 w w | w"})
@@ -605,18 +607,18 @@ void TestCollapseForm::goesOnAfterFailure_data()
     // Step 16 -> 18: the collapse is over.
     QTest::newRow("16: no-progress read rejected")
         << 0.0f << reject(Op::OuterWidth, 4) << join({heightFollows, "cw w | w | d w w=600 l l=2100 !w"})
-        << QStringLiteral("h400 w600 t1200 l2100");
+        << u"h400 w600 t1200 l2100"_s;
 
     // Step 17 -> 12 with the recorded size unchanged (0).
     const char *const widthStopsOnePassLate = "| w | d w w=400 l l=2200 w w | w | d w w=400 l l=2300 w";
     QTest::newRow("17: record read rejected")
         << 600.0f << reject(Op::OuterWidth, 5)
         << join({heightStopsAt600, "cw w | w | d w w=600 l l=2100 w !w", widthStopsOnePassLate})
-        << QStringLiteral("h600 w600 t1200 l2300");
+        << u"h600 w600 t1200 l2300"_s;
     QTest::newRow("17: recorded width beyond 32 bits")
         << 600.0f << corrupt(Op::OuterWidth, 5, 3e9f)
         << join({heightStopsAt600, "cw w | w | d w w=600 l l=2100 w w", widthStopsOnePassLate})
-        << QStringLiteral("h600 w600 t1200 l2300");
+        << u"h600 w600 t1200 l2300"_s;
 }
 
 void TestCollapseForm::goesOnAfterFailure()

@@ -1,8 +1,10 @@
 // The About window: its layout, and every way of closing it playing the
 // collapse once before the window goes.
+#include "close_ways.h"
 #include "frmab_out.h"
 #include "image_push_button.h"
 #include "resize_watch.h"
+#include "window_controls.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -12,6 +14,7 @@
 #include <QWindow>
 
 using namespace lexorra;
+using namespace lexorra::testing;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -88,7 +91,7 @@ void TestFrmabOut::labels()
     QFETCH(QString, text);
 
     FrmabOut about;
-    QLabel *label = about.label1(index);
+    QLabel *label = label1(about, index);
     QVERIFY(label);
     QCOMPARE(label->objectName(), u"Label1_%1"_s.arg(index));
     QCOMPARE(label->pos(), topLeft);
@@ -112,7 +115,7 @@ void TestFrmabOut::labels()
 void TestFrmabOut::pictureButton()
 {
     QPointer<FrmabOut> about = openWindow();
-    ImagePushButton *button = about->command1();
+    auto *button = control<ImagePushButton>(*about, u"Command1"_s);
     QCOMPARE(button->objectName(), u"Command1"_s);
     QCOMPARE(button->geometry(), QRect(16, 64, 61, 69));
     QCOMPARE(button->text(), QString());
@@ -125,27 +128,19 @@ void TestFrmabOut::pictureButton()
 
 void TestFrmabOut::close_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::newRow("picture button") << u"click"_s;
-    QTest::newRow("Esc key") << u"escape"_s;
-    QTest::newRow("close box") << u"close"_s;
+    addCloseWayRows();
 }
 
 void TestFrmabOut::close()
 {
-    QFETCH(QString, how);
+    QFETCH(CloseWay, way);
 
     QPointer<FrmabOut> about = openWindow();
     const QSize full = about->size();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
-    testing::ResizeWatch resizes(about);
+    lexorra::testing::ResizeWatch resizes(about);
 
-    if (how == u"click")
-        QTest::mouseClick(about->command1(), Qt::LeftButton);
-    else if (how == u"escape")
-        QTest::keyClick(about.data(), Qt::Key_Escape);
-    else
-        about->close();
+    closeBy(*about, way);
 
     QCOMPARE(unloaded.size(), 1);
     QVERIFY(about.isNull() || !about->isVisible());
@@ -173,14 +168,14 @@ void TestFrmabOut::closeRequestsDuringCollapseAreIgnored()
 {
     QPointer<FrmabOut> about = openWindow();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
-    testing::ResizeWatch resizes(about);
+    lexorra::testing::ResizeWatch resizes(about);
     int requests = 0;
     resizes.onResize = [&](int) {
         // Every kind of close request, while the collapse plays.
         ++requests;
         QVERIFY(about->isClosing());
         QTest::keyClick(about.data(), Qt::Key_Escape);
-        about->command1()->click();
+        command1(*about)->click();
         about->close();
         // A close event from the window system reaches the window directly.
         QCloseEvent fromWindowSystem;
@@ -195,3 +190,5 @@ void TestFrmabOut::closeRequestsDuringCollapseAreIgnored()
 
 QTEST_MAIN(TestFrmabOut)
 #include "tst_frmab_out.moc"
+
+using namespace lexorra::testing;

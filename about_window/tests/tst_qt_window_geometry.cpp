@@ -10,7 +10,9 @@
 #include <memory>
 #include <utility>
 
-using namespace about_window;
+using namespace Qt::StringLiterals;
+
+using namespace lexorra;
 
 class TestQtWindowGeometry : public QObject
 {
@@ -73,10 +75,10 @@ void TestQtWindowGeometry::writesWholePixels_data()
     QTest::addColumn<float>("twips");
     QTest::addColumn<QRect>("frame");
 
-    const QString height = QStringLiteral("height");
-    const QString width = QStringLiteral("width");
-    const QString top = QStringLiteral("top");
-    const QString left = QStringLiteral("left");
+    const QString height = u"height"_s;
+    const QString width = u"width"_s;
+    const QString top = u"top"_s;
+    const QString left = u"left"_s;
 
     // Sizes are outer sizes: the frame keeps its 4 pixels, the client area
     // takes the change.
@@ -104,11 +106,11 @@ void TestQtWindowGeometry::writesWholePixels()
     QFETCH(QRect, frame);
 
     QtWindowGeometry geometry(m_window.get());
-    if (value == QStringLiteral("height"))
+    if (value == u"height"_s)
         geometry.setOuterHeight(twips);
-    else if (value == QStringLiteral("width"))
+    else if (value == u"width"_s)
         geometry.setOuterWidth(twips);
-    else if (value == QStringLiteral("top"))
+    else if (value == u"top"_s)
         geometry.setTop(twips);
     else
         geometry.setLeft(twips);

@@ -16,11 +16,13 @@
 #include <QtEndian>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString arrowsPath = QStringLiteral(":/assets/arrows.svg");
-const QString ringPath = QStringLiteral(":/assets/red_ring.ico");
-const QString footprintPath = QStringLiteral(":/assets/about_footprint.png");
+const QString arrowsPath = u":/assets/arrows.svg"_s;
+const QString ringPath = u":/assets/red_ring.ico"_s;
+const QString footprintPath = u":/assets/about_footprint.png"_s;
 
 // The arrows' drawing space.
 const QRectF arrowsViewBox(32, 24, 3630, 2583);
@@ -230,7 +232,7 @@ void AssetsTest::ringSmallImageUsesOnlyTheRingColours()
             }
             QCOMPARE(qAlpha(pixel), 255);
             const QRgb colour = pixel | 0xFF000000u;
-            QVERIFY2(allowed.contains(colour), qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+            QVERIFY2(allowed.contains(colour), qPrintable(u"pixel %1,%2"_s.arg(x).arg(y)));
             red += colour == qRgb(255, 0, 0);
             darkRed += colour == qRgb(128, 0, 0);
             highlights += colour == qRgb(255, 255, 255) || colour == qRgb(192, 192, 192);
@@ -268,7 +270,7 @@ void AssetsTest::footprintHasItsSizeAndWhiteBorder()
             const QRgb pixel = image.pixel(x, y);
             const bool inside = x >= 4 && x <= 51 && y >= 4 && y <= 64;
             if (!inside)
-                QVERIFY2(isWhite(pixel), qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+                QVERIFY2(isWhite(pixel), qPrintable(u"pixel %1,%2"_s.arg(x).arg(y)));
             white += isWhite(pixel);
         }
     }

@@ -10,6 +10,14 @@ running the script again reproduces the files in assets/ byte for byte.
   red_ring.ico        the window icon: a glossy red ring (32x32, 16 colours,
                       plus 48, 64 and 256 pixel 32-bit versions)
   about_footprint.png the picture on the About window's button (58x71)
+
+and the program's icon for the desktop's icon theme, the same red ring:
+
+  icons/hicolor/NxN/apps/org.lexorra.Lexorra.png     N = 16, 24, 32, 48, 64,
+                                                     128 and 256
+  icons/hicolor/scalable/apps/org.lexorra.Lexorra.svg  drawn as many small
+                                                     flat-shaded facets of the
+                                                     same ring
 """
 
 import math
@@ -46,6 +54,7 @@ def png_bytes(width, height, rows, alpha):
 
 def write(name, data):
     path = os.path.join(ASSETS, name)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
     mode = 'wb' if isinstance(data, bytes) else 'w'
     with open(path, mode) as f:
         f.write(data)
@@ -330,6 +339,18 @@ def ring_16_colours(size=32, sub=4):
 
 
 
+def ring_colour(brightness, gloss):
+    """The full-colour tone of the ring for a brightness and gloss."""
+    if brightness < 0.3:
+        colour = mix((48, 0, 0), (128, 0, 0), brightness / 0.3)
+    elif brightness < 0.8:
+        colour = mix((128, 0, 0), (255, 0, 0), (brightness - 0.3) / 0.5)
+    else:
+        colour = (255.0, 0.0, 0.0)
+    colour = mix(colour, (255, 255, 255), min(1.0, gloss * 1.2))
+    return tuple(clamp8(c) for c in colour)
+
+
 def ring_true_colour(size, sub):
     """A larger icon in full colour, shaded in the same tones as the small one."""
     rows = []
@@ -339,14 +360,7 @@ def ring_true_colour(size, sub):
             if coverage == 0:
                 line.append((0, 0, 0, 0))
                 continue
-            if brightness < 0.3:
-                colour = mix((48, 0, 0), (128, 0, 0), brightness / 0.3)
-            elif brightness < 0.8:
-                colour = mix((128, 0, 0), (255, 0, 0), (brightness - 0.3) / 0.5)
-            else:
-                colour = (255.0, 0.0, 0.0)
-            colour = mix(colour, (255, 255, 255), min(1.0, gloss * 1.2))
-            line.append(tuple(clamp8(c) for c in colour) + (clamp8(coverage * 255),))
+            line.append(ring_colour(brightness, gloss) + (clamp8(coverage * 255),))
         rows.append(line)
     return rows
 
@@ -558,7 +572,86 @@ def footprint_rows():
     return rows
 
 
+# ---------------------------------------------------------------------------
+# The icon theme's icons
+# ---------------------------------------------------------------------------
+#
+# The desktop looks the program's icon up by name in the hicolor theme. The
+# fixed sizes are the ring of the window icon's larger images, each drawn at
+# its own size so that small ones stay sharp; smaller icons take more samples
+# per pixel, since each of their pixels spans more of the ring's shading.
+
+ICON_NAME = 'org.lexorra.Lexorra'
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+ICON_SVG_SIZE = 256       # the scalable icon's drawing units, one per pixel at 256 px
+ICON_SVG_FACETS = (112, 40)  # facets around the ring and around its tube
+ICON_SVG_GROWTH = 1.15       # how much each facet is enlarged to cover the seams
+
+
+def icon_png(size):
+    sub = 8 if size <= 24 else 4 if size <= 64 else 3
+    return png_bytes(size, size, ring_true_colour(size, sub), True)
+
+
+def icon_svg():
+    """The ring as flat-shaded facets of the same torus, lit as the pictures
+    are, drawn from the farthest to the nearest. Facets turned away from the
+    viewer are left out."""
+    x0, x1, y0, y1 = screen_bounds()
+    size = ICON_SVG_SIZE
+
+    def surface(u, v):
+        """World position and normal of the torus at ring angle u, tube angle v."""
+        normal = (math.cos(v) * math.cos(u), math.cos(v) * math.sin(u), math.sin(v))
+        local = ((RING_MAJOR + RING_MINOR * math.cos(v)) * math.cos(u),
+                 (RING_MAJOR + RING_MINOR * math.cos(v)) * math.sin(u),
+                 RING_MINOR * math.sin(v))
+        return apply(RING_TO_WORLD, local), apply(RING_TO_WORLD, normal)
+
+    def project(w):
+        k = CAMERA_DISTANCE / (CAMERA_DISTANCE - w[2])
+        return ((w[0] * k - x0) / (x1 - x0) * size, (y1 - w[1] * k) / (y1 - y0) * size)
+
+    around, tube = ICON_SVG_FACETS
+    facets = []
+    for i in range(around):
+        for j in range(tube):
+            u0, u1 = 2 * math.pi * i / around, 2 * math.pi * (i + 1) / around
+            v0, v1 = 2 * math.pi * j / tube, 2 * math.pi * (j + 1) / tube
+            centre, normal = surface((u0 + u1) / 2, (v0 + v1) / 2)
+            to_eye = (EYE[0] - centre[0], EYE[1] - centre[1], EYE[2] - centre[2])
+            view = normalize(to_eye)
+            if dot(normal, view) <= 0:
+                continue
+            diffuse, gloss, rim = shade(normal, view, math.cos((v0 + v1) / 2))
+            brightness = max(0.0, min(1.0, 0.25 + 0.9 * diffuse - 0.35 * rim * rim))
+            colour = '#%02x%02x%02x' % ring_colour(brightness, min(1.0, gloss))
+            corners = [project(surface(u, v)[0]) for u, v in ((u0, v0), (u1, v0), (u1, v1), (u0, v1))]
+            # Grown a little around its middle, each facet overlaps its
+            # neighbours, so that no background shows through between them.
+            mx = sum(c[0] for c in corners) / 4
+            my = sum(c[1] for c in corners) / 4
+            corners = [(mx + (x - mx) * ICON_SVG_GROWTH, my + (y - my) * ICON_SVG_GROWTH) for x, y in corners]
+            distance = math.sqrt(dot(to_eye, to_eye))
+            facets.append((distance, colour, corners))
+    facets.sort(key=lambda f: -f[0])
+
+    out = ['<?xml version="1.0" encoding="UTF-8"?>',
+           '<!-- Lexorra\'s icon: a glossy red ring. Generated by tools/make_pictures.py. -->',
+           '<svg xmlns="http://www.w3.org/2000/svg" version="1.2" baseProfile="tiny"',
+           '     width="%d" height="%d" viewBox="0 0 %d %d">' % (size, size, size, size),
+           '  <g stroke="none">']
+    for _, colour, corners in facets:
+        d = 'M' + 'L'.join('%.1f %.1f' % p for p in corners) + 'Z'
+        out.append('    <path fill="%s" d="%s"/>' % (colour, d))
+    out += ['  </g>', '</svg>']
+    return '\n'.join(out) + '\n'
+
+
 if __name__ == '__main__':
     write('arrows.svg', arrows_svg())
     write('red_ring.ico', ico_bytes())
     write('about_footprint.png', png_bytes(FOOT_W, FOOT_H, footprint_rows(), False))
+    for size in ICON_SIZES:
+        write('icons/hicolor/%dx%d/apps/%s.png' % (size, size, ICON_NAME), icon_png(size))
+    write('icons/hicolor/scalable/apps/%s.svg' % ICON_NAME, icon_svg())

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-namespace testing {
+namespace lexorra::testing {
 
 class ResizeWatch final : public QObject
 {
@@ -34,4 +34,4 @@ protected:
     }
 };
 
-} // namespace testing
+} // namespace lexorra::testing

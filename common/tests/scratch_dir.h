@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace testing {
+namespace lexorra::testing {
 
 class ScratchWorkingDir final
 {
@@ -41,4 +41,4 @@ inline void writeFile(const QString &name, const QByteArray &bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-} // namespace testing
+} // namespace lexorra::testing

@@ -7,10 +7,10 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-using namespace dictionary;
+using namespace lexorra::dictionary;
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(dictionary::TextEncoding)
+Q_DECLARE_METATYPE(lexorra::dictionary::TextEncoding)
 
 namespace {
 
@@ -31,7 +31,7 @@ ReadOutcome readAll(const QString &text)
         try {
             reader.readRecord(headword, translation);
         } catch (const RuntimeError &error) {
-            if (error.number() != ErrorCode::InputPastEndOfFile)
+            if (error.code() != ErrorCode::InputPastEndOfFile)
                 throw;
             outcome.endedPastEnd = true;
             break;
@@ -119,7 +119,7 @@ void TestDelimitedReader::readPastEndRaises()
         (void)reader.readField();
         QFAIL("reading past the end did not fail");
     } catch (const RuntimeError &error) {
-        QCOMPARE(error.number(), ErrorCode::InputPastEndOfFile);
+        QCOMPARE(error.code(), ErrorCode::InputPastEndOfFile);
     }
 }
 
@@ -147,7 +147,7 @@ void TestDelimitedReader::anyTextReadsToTheEnd()
                 QVERIFY2(!field.contains(u'\n') && !field.contains(u'\r'), bytes.toHex().constData());
                 ++fields;
             } catch (const RuntimeError &error) {
-                QCOMPARE(error.number(), ErrorCode::InputPastEndOfFile);
+                QCOMPARE(error.code(), ErrorCode::InputPastEndOfFile);
                 ended = true;
             }
         }
@@ -159,7 +159,7 @@ void TestDelimitedReader::encoding_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<dictionary::TextEncoding>("encoding");
+    QTest::addColumn<lexorra::dictionary::TextEncoding>("encoding");
 
     const QString cafe = u"café,coffee\n"_s;
     QTest::newRow("UTF-8") << cafe.toUtf8() << cafe << TextEncoding::Utf8;
@@ -188,7 +188,7 @@ void TestDelimitedReader::encoding()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
-    QFETCH(dictionary::TextEncoding, encoding);
+    QFETCH(lexorra::dictionary::TextEncoding, encoding);
 
     const DecodedText decoded = decodeLetterText(bytes);
     QCOMPARE(decoded.text, text);

@@ -12,11 +12,16 @@
 
 #include <sys/stat.h>
 
-using namespace dictionary;
+using namespace lexorra::dictionary;
 using namespace Qt::StringLiterals;
-using testing::writeFile;
+using lexorra::testing::writeFile;
 
 namespace {
+
+constexpr int num(ErrorCode code)
+{
+    return static_cast<int>(code);
+}
 
 // The error number an operation raises, or 0 when it succeeds.
 int errorOf(const std::function<void()> &operation)
@@ -47,14 +52,14 @@ private slots:
     void openIsConfinedToWorkingDirectory();
 
 private:
-    std::unique_ptr<testing::ScratchWorkingDir> m_dir;
+    std::unique_ptr<lexorra::testing::ScratchWorkingDir> m_dir;
 };
 
 void TestFileSlots::init()
 {
-    m_dir = std::make_unique<testing::ScratchWorkingDir>();
+    m_dir = std::make_unique<lexorra::testing::ScratchWorkingDir>();
     QVERIFY(m_dir->isValid());
-    testing::writeFile(u"a.txt"_s, "apple,pomme\napricot,abricot\n");
+    lexorra::testing::writeFile(u"a.txt"_s, "apple,pomme\napricot,abricot\n");
 }
 
 void TestFileSlots::cleanup()
@@ -82,7 +87,7 @@ void TestFileSlots::everySlotTaken()
     FileSlots files;
     for (qint16 n = FileSlots::kFirstFileNumber; n <= FileSlots::kLastFileNumber; ++n)
         files.open(n, u"a.txt"_s);
-    QCOMPARE(errorOf([&] { (void)files.freeFile(); }), ErrorCode::TooManyFiles);
+    QCOMPARE(errorOf([&] { (void)files.freeFile(); }), num(ErrorCode::TooManyFiles));
     files.close(200);
     QCOMPARE(files.freeFile(), qint16(200));
 }
@@ -94,15 +99,16 @@ void TestFileSlots::openErrors_data()
     QTest::addColumn<int>("error");
 
     QTest::newRow("existing file") << u"a.txt"_s << 1 << 0;
-    QTest::newRow("missing file") << u"7.txt"_s << 1 << ErrorCode::FileNotFound;
-    QTest::newRow("name padded with a space") << u".txt "_s << 1 << ErrorCode::FileNotFound;
-    QTest::newRow("root separator") << u"/.txt"_s << 1 << ErrorCode::FileNotFound;
-    QTest::newRow("directory") << u"d.txt"_s << 1 << ErrorCode::PathFileAccessError;
-    QTest::newRow("FIFO") << u"f.txt"_s << 1 << ErrorCode::PathFileAccessError;
-    QTest::newRow("device through a link") << u"n.txt"_s << 1 << ErrorCode::PathFileAccessError;
-    QTest::newRow("NUL in the name") << QStringView(u"\0.txt", 5).toString() << 1 << ErrorCode::BadFileNameOrNumber;
-    QTest::newRow("slot 0") << u"a.txt"_s << 0 << ErrorCode::BadFileNameOrNumber;
-    QTest::newRow("slot 256") << u"a.txt"_s << 256 << ErrorCode::BadFileNameOrNumber;
+    QTest::newRow("missing file") << u"7.txt"_s << 1 << num(ErrorCode::FileNotFound);
+    QTest::newRow("name padded with a space") << u".txt "_s << 1 << num(ErrorCode::FileNotFound);
+    QTest::newRow("root separator") << u"/.txt"_s << 1 << num(ErrorCode::FileNotFound);
+    QTest::newRow("directory") << u"d.txt"_s << 1 << num(ErrorCode::PathFileAccessError);
+    QTest::newRow("FIFO") << u"f.txt"_s << 1 << num(ErrorCode::PathFileAccessError);
+    QTest::newRow("device through a link") << u"n.txt"_s << 1 << num(ErrorCode::PathFileAccessError);
+    QTest::newRow("NUL in the name") << QStringView(u"\0.txt", 5).toString() << 1
+                                     << num(ErrorCode::BadFileNameOrNumber);
+    QTest::newRow("slot 0") << u"a.txt"_s << 0 << num(ErrorCode::BadFileNameOrNumber);
+    QTest::newRow("slot 256") << u"a.txt"_s << 256 << num(ErrorCode::BadFileNameOrNumber);
 }
 
 void TestFileSlots::openErrors()
@@ -124,7 +130,7 @@ void TestFileSlots::readsRecordsThenEnd()
 {
     FileSlots files;
     files.open(1, u"a.txt"_s);
-    QCOMPARE(errorOf([&] { files.open(1, u"a.txt"_s); }), ErrorCode::FileAlreadyOpen);
+    QCOMPARE(errorOf([&] { files.open(1, u"a.txt"_s); }), num(ErrorCode::FileAlreadyOpen));
 
     QString headword;
     QString translation;
@@ -135,7 +141,7 @@ void TestFileSlots::readsRecordsThenEnd()
     files.input(1, headword, translation);
     QCOMPARE(headword, u"apricot"_s);
     QVERIFY(files.eof(1));
-    QCOMPARE(errorOf([&] { files.input(1, headword, translation); }), ErrorCode::InputPastEndOfFile);
+    QCOMPARE(errorOf([&] { files.input(1, headword, translation); }), num(ErrorCode::InputPastEndOfFile));
 
     // Reopening starts from the top again.
     files.close(1);
@@ -149,8 +155,8 @@ void TestFileSlots::readingAClosedSlotFails()
     FileSlots files;
     QString headword;
     QString translation;
-    QCOMPARE(errorOf([&] { files.input(3, headword, translation); }), ErrorCode::BadFileNameOrNumber);
-    QCOMPARE(errorOf([&] { (void)files.eof(3); }), ErrorCode::BadFileNameOrNumber);
+    QCOMPARE(errorOf([&] { files.input(3, headword, translation); }), num(ErrorCode::BadFileNameOrNumber));
+    QCOMPARE(errorOf([&] { (void)files.eof(3); }), num(ErrorCode::BadFileNameOrNumber));
 }
 
 void TestFileSlots::openIsConfinedToWorkingDirectory()
@@ -159,8 +165,8 @@ void TestFileSlots::openIsConfinedToWorkingDirectory()
     QVERIFY(QDir().mkdir(u"sub"_s));
     QVERIFY(QDir::setCurrent(u"sub"_s));
     FileSlots files;
-    QCOMPARE(errorOf([&] { files.open(1, u"a.txt"_s); }), ErrorCode::FileNotFound);
-    QCOMPARE(errorOf([&] { files.open(1, u"../a.txt"_s); }), ErrorCode::FileNotFound);
+    QCOMPARE(errorOf([&] { files.open(1, u"a.txt"_s); }), num(ErrorCode::FileNotFound));
+    QCOMPARE(errorOf([&] { files.open(1, u"../a.txt"_s); }), num(ErrorCode::FileNotFound));
 }
 
 QTEST_GUILESS_MAIN(TestFileSlots)

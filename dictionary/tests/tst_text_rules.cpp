@@ -4,7 +4,7 @@
 
 #include <QTest>
 
-using namespace dictionary;
+using namespace lexorra::dictionary;
 using namespace Qt::StringLiterals;
 
 class TestTextRules : public QObject
@@ -40,7 +40,7 @@ void TestTextRules::normalisedWord()
 {
     QFETCH(QString, reply);
     QFETCH(QString, expected);
-    QCOMPARE(dictionary::normalisedWord(reply), expected);
+    QCOMPARE(lexorra::dictionary::normalisedWord(reply), expected);
 }
 
 void TestTextRules::properCase_data()
@@ -68,7 +68,7 @@ void TestTextRules::properCase()
 {
     QFETCH(QString, text);
     QFETCH(QString, expected);
-    QCOMPARE(dictionary::properCase(text), expected);
+    QCOMPARE(lexorra::dictionary::properCase(text), expected);
 }
 
 void TestTextRules::firstChars_data()
@@ -90,7 +90,7 @@ void TestTextRules::firstChars()
     QFETCH(QString, text);
     QFETCH(int, n);
     QFETCH(QString, expected);
-    QCOMPARE(dictionary::firstChars(text, n), expected);
+    QCOMPARE(lexorra::dictionary::firstChars(text, n), expected);
 }
 
 void TestTextRules::letterFileName_data()
@@ -111,7 +111,7 @@ void TestTextRules::letterFileName()
 {
     QFETCH(QString, searchWord);
     QFETCH(QString, expected);
-    QCOMPARE(dictionary::letterFileName(searchWord), expected);
+    QCOMPARE(lexorra::dictionary::letterFileName(searchWord), expected);
 }
 
 QTEST_GUILESS_MAIN(TestTextRules)

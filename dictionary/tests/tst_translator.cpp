@@ -1,6 +1,6 @@
 // Whole lookups against letter files on disk: the prompt, the boxes shown, the
 // two lists, the selected headword and the translation label.
-#include "fakes.h"
+#include "fake_lookup.h"
 #include "scratch_dir.h"
 #include "translator.h"
 
@@ -9,8 +9,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-using namespace dictionary;
-using namespace testing;
+using namespace lexorra::dictionary;
+using namespace lexorra::testing;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -82,12 +82,12 @@ private slots:
     void recognizeFollowsList1();
 
 private:
-    std::unique_ptr<testing::ScratchWorkingDir> m_dir;
+    std::unique_ptr<lexorra::testing::ScratchWorkingDir> m_dir;
 };
 
 void TestTranslator::init()
 {
-    m_dir = std::make_unique<testing::ScratchWorkingDir>();
+    m_dir = std::make_unique<lexorra::testing::ScratchWorkingDir>();
     QVERIFY(m_dir->isValid());
 }
 

@@ -3,7 +3,7 @@
 // What the importer's tests share: dictionaries built in memory, a run of the
 // real lexorra-import, and a lookup through the dictionary core.
 
-#include "fakes.h"
+#include "fake_lookup.h"
 #include "source_formats.h"
 #include "text_rules.h"
 #include "translator.h"

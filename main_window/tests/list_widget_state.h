@@ -5,7 +5,7 @@
 #include <QListWidget>
 #include <QStringList>
 
-namespace testing {
+namespace lexorra::testing {
 
 /// The entries of @p list, top to bottom.
 inline QStringList texts(const QListWidget *list)
@@ -23,4 +23,4 @@ inline int selectedRow(const QListWidget *list)
     return selected.size() == 1 ? list->row(selected.first()) : -1;
 }
 
-} // namespace testing
+} // namespace lexorra::testing

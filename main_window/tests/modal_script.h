@@ -18,7 +18,7 @@
 #include <functional>
 #include <vector>
 
-namespace testing {
+namespace lexorra::testing {
 
 /// What a message box showed when it was open.
 struct SeenBox
@@ -130,6 +130,8 @@ public:
     [[nodiscard]] bool allStepsRun() const { return m_next == int(m_steps.size()); }
     [[nodiscard]] int unexpectedBoxes() const { return m_unexpected; }
     [[nodiscard]] const QStringList &mismatches() const { return m_mismatches; }
+    /// Every step ran, each box was the kind its step expected, and no other box opened.
+    [[nodiscard]] bool ranAsWritten() const { return allStepsRun() && m_mismatches.isEmpty() && m_unexpected == 0; }
 
 private:
     static void close(QWidget *modal)
@@ -164,4 +166,4 @@ private:
     int m_unexpected = 0;
 };
 
-} // namespace testing
+} // namespace lexorra::testing

@@ -3,13 +3,15 @@
 // to show it while it collapses is ignored, and quitting the program removes
 // it at once without the collapse.
 
+#include "close_ways.h"
+#include "fake_lookup.h"
 #include "frame_shape.h"
 #include "frm_trans.h"
 #include "frmab_out.h"
 #include "image_push_button.h"
 #include "resize_watch.h"
 #include "scratch_dir.h"
-#include "scripted_dialogs.h"
+#include "window_controls.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -20,6 +22,8 @@
 #include <QTest>
 
 #include <functional>
+
+using namespace lexorra::testing;
 
 using namespace Qt::StringLiterals;
 using lexorra::FrmabOut;
@@ -44,8 +48,8 @@ private Q_SLOTS:
 private:
     FrmabOut *hover();
 
-    std::unique_ptr<testing::ScratchWorkingDir> m_files;
-    std::unique_ptr<testing::ScriptedDialogs> m_dialogs;
+    std::unique_ptr<lexorra::testing::ScratchWorkingDir> m_files;
+    std::unique_ptr<lexorra::testing::FakeDialogs> m_dialogs;
     std::unique_ptr<FrmTrans> m_window;
 };
 
@@ -56,17 +60,17 @@ void TestAboutOpening::initTestCase()
 
 void TestAboutOpening::init()
 {
-    m_files = std::make_unique<testing::ScratchWorkingDir>();
+    m_files = std::make_unique<lexorra::testing::ScratchWorkingDir>();
     QVERIFY(m_files->isValid());
     QVERIFY(m_files->write(u"a.txt"_s, "apple,pomme\napricot,abricot\n"));
-    m_dialogs = std::make_unique<testing::ScriptedDialogs>();
+    m_dialogs = std::make_unique<lexorra::testing::FakeDialogs>();
     m_window = std::make_unique<FrmTrans>(m_dialogs.get());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     // A listing that no About window may disturb.
     m_dialogs->replies = {u"apricot"_s};
     m_window->Begin_Translation();
-    QCOMPARE(m_window->label2()->text(), u"Abricot"_s);
+    QCOMPARE(label2(*m_window)->text(), u"Abricot"_s);
 }
 
 void TestAboutOpening::cleanup()
@@ -82,72 +86,64 @@ FrmabOut *TestAboutOpening::hover()
     // Each call moves to another point: a move to where the pointer already is
     // is no movement.
     static int step = 0;
-    QTest::mouseMove(m_window->label1(), QPoint(20 + (++step % 40), 12));
+    QTest::mouseMove(label1(*m_window), QPoint(20 + (++step % 40), 12));
     return m_window->about();
 }
 
 void TestAboutOpening::everyCloseCollapsesAndHidesTheFrame_data()
 {
-    QTest::addColumn<QString>("how");
-    QTest::newRow("picture button") << u"click"_s;
-    QTest::newRow("Esc key") << u"escape"_s;
-    QTest::newRow("close box") << u"close"_s;
+    addCloseWayRows();
 }
 
 void TestAboutOpening::everyCloseCollapsesAndHidesTheFrame()
 {
-    QFETCH(QString, how);
+    QFETCH(CloseWay, way);
 
     QPointer<FrmabOut> about = hover();
     QVERIFY(about);
     const QSize full = about->size();
     bool frameVisibleDuringCollapse = false;
-    testing::ResizeWatch collapse(about);
-    collapse.onResize = [&](int) { frameVisibleDuringCollapse = m_window->shape1(1)->isVisible(); };
+    lexorra::testing::ResizeWatch collapse(about);
+    collapse.onResize = [&](int) { frameVisibleDuringCollapse = shape1(*m_window, 1)->isVisible(); };
 
-    if (how == u"click")
-        QTest::mouseClick(about->command1(), Qt::LeftButton);
-    else if (how == u"escape")
-        QTest::keyClick(about.data(), Qt::Key_Escape);
-    else
-        about->close();
+    closeBy(*about, way);
 
     QVERIFY(collapse.sizes.size() > 2);
     QVERIFY(frameVisibleDuringCollapse); // hidden only after the collapse
-    QVERIFY(!m_window->shape1(1)->isVisible());
+    QVERIFY(!shape1(*m_window, 1)->isVisible());
     QTRY_VERIFY(about.isNull());
     QVERIFY(!m_window->about());
 
     // The main window keeps its listing and label.
-    QCOMPARE(m_window->list1()->count(), 2);
-    QCOMPARE(m_window->list1()->currentRow(), 1);
-    QCOMPARE(m_window->label2()->text(), u"Abricot"_s);
+    QCOMPARE(list1(*m_window)->count(), 2);
+    QCOMPARE(list1(*m_window)->currentRow(), 1);
+    QCOMPARE(label2(*m_window)->text(), u"Abricot"_s);
 
     // The next movement over the label opens a fresh window at full size.
     QPointer<FrmabOut> again = hover();
     QVERIFY(again);
     QVERIFY(again->isVisible());
     QCOMPARE(again->size(), full);
-    QVERIFY(m_window->shape1(1)->isVisible());
+    QVERIFY(shape1(*m_window, 1)->isVisible());
 }
 
 void TestAboutOpening::showRequestDuringCollapseIsIgnored()
 {
     QPointer<FrmabOut> about = hover();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
-    testing::ResizeWatch collapse(about);
+    lexorra::testing::ResizeWatch collapse(about);
     collapse.onResize = [&](int resize) {
         if (resize <= 3) {
-            QTest::mouseMove(m_window->label1(), QPoint(30 + resize, 12));
+            QTest::mouseMove(label1(*m_window), QPoint(30 + resize, 12));
             QCOMPARE(m_window->about(), about.data());
-            QVERIFY(m_window->shape1(1)->isVisible());
+            QVERIFY(shape1(*m_window, 1)->isVisible());
         }
     };
     about->close();
 
     QVERIFY(collapse.sizes.size() > 3);
     QCOMPARE(unloaded.size(), 1);
-    QVERIFY(!m_window->shape1(1)->isVisible());
+    QVERIFY(!shape1(*m_window, 1)->isVisible());
     QTRY_VERIFY(about.isNull());
     int aboutWindows = 0;
     for (QWidget *window : QApplication::topLevelWidgets())
@@ -160,14 +156,14 @@ void TestAboutOpening::movementRightAfterCloseOpensANewWindow()
     QPointer<FrmabOut> closed = hover();
     closed->close();
     QVERIFY(closed); // closed, but destroyed only by the event loop
-    QVERIFY(!m_window->shape1(1)->isVisible());
+    QVERIFY(!shape1(*m_window, 1)->isVisible());
 
     FrmabOut *fresh = hover();
     QVERIFY(fresh);
     QVERIFY(fresh != closed.data());
     QVERIFY(fresh->isVisible());
     QVERIFY(!fresh->isClosing());
-    QVERIFY(m_window->shape1(1)->isVisible());
+    QVERIFY(shape1(*m_window, 1)->isVisible());
     QTRY_VERIFY(closed.isNull());
     QCOMPARE(m_window->about(), fresh);
 }
@@ -176,15 +172,15 @@ void TestAboutOpening::quitWhileOpenRemovesItWithoutCollapse()
 {
     QPointer<FrmabOut> about = hover();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
-    testing::ResizeWatch collapse(about);
+    lexorra::testing::ResizeWatch collapse(about);
 
-    m_window->command1()->click();
+    command1(*m_window)->click();
     QVERIFY(m_window->isEnding());
     QVERIFY(about);
     QVERIFY(!about->isVisible());
     QCOMPARE(collapse.sizes.size(), 0);
     QCOMPARE(unloaded.size(), 0);
-    QVERIFY(m_window->shape1(1)->isVisible()); // the frame is not touched
+    QVERIFY(shape1(*m_window, 1)->isVisible()); // the frame is not touched
 }
 
 void TestAboutOpening::quitDuringCollapseStopsIt()
@@ -192,10 +188,10 @@ void TestAboutOpening::quitDuringCollapseStopsIt()
     QPointer<FrmabOut> about = hover();
     QSignalSpy unloaded(about.data(), &FrmabOut::unloaded);
     QSize sizeAtQuit;
-    testing::ResizeWatch collapse(about);
+    lexorra::testing::ResizeWatch collapse(about);
     collapse.onResize = [&](int resize) {
         if (resize == 2) {
-            m_window->command1()->click();
+            command1(*m_window)->click();
             sizeAtQuit = about->size();
         }
     };
@@ -206,7 +202,7 @@ void TestAboutOpening::quitDuringCollapseStopsIt()
     QVERIFY(!about->isVisible());
     QCOMPARE(about->size(), sizeAtQuit); // the collapse went no further
     QCOMPARE(unloaded.size(), 0);
-    QVERIFY(m_window->shape1(1)->isVisible());
+    QVERIFY(shape1(*m_window, 1)->isVisible());
 }
 
 QTEST_MAIN(TestAboutOpening)

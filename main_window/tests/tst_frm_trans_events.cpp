@@ -1,13 +1,14 @@
 // The main window's event wiring: the picture's press, release and click,
 // headword clicks and keys on List1, and pointer movement over the About label.
 
+#include "fake_lookup.h"
+#include "window_controls.h"
 #include "frame_shape.h"
 #include "frm_trans.h"
 #include "frmab_out.h"
 #include "list_widget_state.h"
 #include "picture_button.h"
 #include "scratch_dir.h"
-#include "scripted_dialogs.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,12 +17,14 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace lexorra::testing;
+
 using namespace Qt::StringLiterals;
 using lexorra::FrmTrans;
-using testing::ScratchWorkingDir;
-using testing::ScriptedDialogs;
-using testing::selectedRow;
-using testing::texts;
+using lexorra::testing::FakeDialogs;
+using lexorra::testing::ScratchWorkingDir;
+using lexorra::testing::selectedRow;
+using lexorra::testing::texts;
 
 namespace {
 
@@ -57,7 +60,7 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<ScratchWorkingDir> m_files;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<FakeDialogs> m_dialogs;
     std::unique_ptr<FrmTrans> m_window;
     QStringList m_log;
 };
@@ -68,7 +71,7 @@ void TestFrmTransEvents::init()
     QVERIFY(m_files->isValid());
     QVERIFY(m_files->write(u"a.txt"_s, "apparel,vetements\napple,pomme\napply,\"appliquer, demander\"\n"
                                        "apricot,abricot\nazure,LE CIEL bleu\n"));
-    m_dialogs = std::make_unique<ScriptedDialogs>();
+    m_dialogs = std::make_unique<FakeDialogs>();
     m_window = std::make_unique<FrmTrans>(m_dialogs.get());
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -76,11 +79,11 @@ void TestFrmTransEvents::init()
 
     FrmTrans *window = m_window.get();
     // The test's own slots run after the window's handlers of the same signal.
-    connect(window->image1(), &lexorra::PictureButton::pressed, this,
-            [this, window] { m_log.append(u"press frame=%1"_s.arg(window->shape1(0)->isVisible())); });
-    connect(window->image1(), &lexorra::PictureButton::released, this,
-            [this, window] { m_log.append(u"release frame=%1"_s.arg(window->shape1(0)->isVisible())); });
-    m_dialogs->onPrompt = [this, window] { m_log.append(u"prompt frame=%1"_s.arg(window->shape1(0)->isVisible())); };
+    connect(image1(*window), &lexorra::PictureButton::pressed, this,
+            [this, window] { m_log.append(u"press frame=%1"_s.arg(shape1(*window, 0)->isVisible())); });
+    connect(image1(*window), &lexorra::PictureButton::released, this,
+            [this, window] { m_log.append(u"release frame=%1"_s.arg(shape1(*window, 0)->isVisible())); });
+    m_dialogs->onPrompt = [this, window] { m_log.append(u"prompt frame=%1"_s.arg(shape1(*window, 0)->isVisible())); };
 }
 
 void TestFrmTransEvents::cleanup()
@@ -112,23 +115,23 @@ void TestFrmTransEvents::pictureMouseOrder()
     QFETCH(QPoint, pressAt);
     QFETCH(QPoint, releaseAt);
     QFETCH(QStringList, log);
-    QWidget *image = m_window->image1();
+    QWidget *image = image1(*m_window);
     QTest::mousePress(image, button, {}, pressAt);
     QTest::mouseRelease(image, button, {}, releaseAt);
     QCOMPARE(m_log, log);
-    QVERIFY(!m_window->shape1(0)->isVisible());
+    QVERIFY(!shape1(*m_window, 0)->isVisible());
     QCOMPARE(m_dialogs->prompts.size(), log.size() == 3 ? 1 : 0);
 }
 
 void TestFrmTransEvents::pressFrameShowsOnlyWhileHeld()
 {
-    QWidget *image = m_window->image1();
-    QVERIFY(!m_window->shape1(0)->isVisible());
+    QWidget *image = image1(*m_window);
+    QVERIFY(!shape1(*m_window, 0)->isVisible());
     QTest::mousePress(image, Qt::LeftButton, {}, QPoint(10, 10));
-    QVERIFY(m_window->shape1(0)->isVisible());
-    QVERIFY(!m_window->shape1(1)->isVisible());
+    QVERIFY(shape1(*m_window, 0)->isVisible());
+    QVERIFY(!shape1(*m_window, 1)->isVisible());
     QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(10, 10));
-    QVERIFY(!m_window->shape1(0)->isVisible());
+    QVERIFY(!shape1(*m_window, 0)->isVisible());
 }
 
 void TestFrmTransEvents::listingRoutesEachSelectionChangeOnce()
@@ -137,22 +140,23 @@ void TestFrmTransEvents::listingRoutesEachSelectionChangeOnce()
     // it, since apparel is the first headword sharing "app"; one change.
     QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
     m_dialogs->replies = {u"apple"_s};
-    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
-    QCOMPARE(m_dialogs->boxes, QStringList{u"Apple|Pomme|information"_s});
+    QTest::mouseClick(image1(*m_window), Qt::LeftButton);
+    const FakeDialogs::Box shown{u"Pomme"_s, u"Apple"_s, lexorra::dictionary::MessageIcon::Information};
+    QCOMPARE(m_dialogs->boxes, QList<FakeDialogs::Box>{shown});
     QCOMPARE(clicks.size(), 1);
     QCOMPARE(clicks.at(0).at(0).toInt(), 0);
-    QCOMPARE(selectedRow(m_window->list1()), 0);
-    QCOMPARE(m_window->label2()->text(), u"Vetements"_s);
+    QCOMPARE(selectedRow(list1(*m_window)), 0);
+    QCOMPARE(label2(*m_window)->text(), u"Vetements"_s);
 
     // apricot: first apparel (0), then apricot (3) once it is appended: two changes.
     clicks.clear();
     m_dialogs->replies = {u"apricot"_s};
-    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
+    QTest::mouseClick(image1(*m_window), Qt::LeftButton);
     QCOMPARE(clicks.size(), 2);
     QCOMPARE(clicks.at(0).at(0).toInt(), 0);
     QCOMPARE(clicks.at(1).at(0).toInt(), 3);
-    QCOMPARE(m_window->label2()->text(), u"Abricot"_s);
-    QCOMPARE(selectedRow(m_window->list2()), 3);
+    QCOMPARE(label2(*m_window)->text(), u"Abricot"_s);
+    QCOMPARE(selectedRow(list2(*m_window)), 3);
 }
 
 void TestFrmTransEvents::headwordClickShowsItsTranslation_data()
@@ -169,45 +173,45 @@ void TestFrmTransEvents::headwordClickShowsItsTranslation()
     QFETCH(int, row);
     QFETCH(QString, label);
     m_dialogs->replies = {u"apricot"_s};
-    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
-    QCOMPARE(texts(m_window->list1()), (QStringList{u"apparel"_s, u"apple"_s, u"apply"_s, u"apricot"_s, u"azure"_s}));
-    QCOMPARE(selectedRow(m_window->list1()), 3);
+    QTest::mouseClick(image1(*m_window), Qt::LeftButton);
+    QCOMPARE(texts(list1(*m_window)), (QStringList{u"apparel"_s, u"apple"_s, u"apply"_s, u"apricot"_s, u"azure"_s}));
+    QCOMPARE(selectedRow(list1(*m_window)), 3);
 
     QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
-    QListWidget *list1 = m_window->list1();
-    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, itemCentre(list1, row));
+    QListWidget *headwords = list1(*m_window);
+    QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, itemCentre(headwords, row));
     QCOMPARE(clicks.size(), 1);
     QCOMPARE(clicks.at(0).at(0).toInt(), row);
-    QCOMPARE(selectedRow(list1), row);
-    QCOMPARE(selectedRow(m_window->list2()), row);
-    QCOMPARE(m_window->label2()->text(), label);
+    QCOMPARE(selectedRow(headwords), row);
+    QCOMPARE(selectedRow(list2(*m_window)), row);
+    QCOMPARE(label2(*m_window)->text(), label);
 }
 
 void TestFrmTransEvents::clickOnSelectedHeadwordChangesNothing()
 {
     m_dialogs->replies = {u"apricot"_s};
-    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
+    QTest::mouseClick(image1(*m_window), Qt::LeftButton);
     QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
-    QListWidget *list1 = m_window->list1();
-    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, itemCentre(list1, 3));
+    QListWidget *headwords = list1(*m_window);
+    QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, itemCentre(headwords, 3));
     QCOMPARE(clicks.size(), 0);
     // Nor does a click below the last entry take the selection away.
-    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, QPoint(20, list1->viewport()->height() - 5));
+    QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, QPoint(20, headwords->viewport()->height() - 5));
     QCOMPARE(clicks.size(), 0);
-    QCOMPARE(selectedRow(list1), 3);
-    QCOMPARE(m_window->label2()->text(), u"Abricot"_s);
+    QCOMPARE(selectedRow(headwords), 3);
+    QCOMPARE(label2(*m_window)->text(), u"Abricot"_s);
 }
 
 void TestFrmTransEvents::ctrlClickKeepsTheSelection()
 {
     m_dialogs->replies = {u"apricot"_s};
-    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
-    QListWidget *list1 = m_window->list1();
-    QTest::mouseClick(list1->viewport(), Qt::LeftButton, Qt::ControlModifier, itemCentre(list1, 3));
-    QCOMPARE(selectedRow(list1), 3);
-    QTest::keyClick(list1, Qt::Key_Space, Qt::ControlModifier);
-    QCOMPARE(selectedRow(list1), 3);
-    QCOMPARE(selectedRow(m_window->list2()), 3);
+    QTest::mouseClick(image1(*m_window), Qt::LeftButton);
+    QListWidget *headwords = list1(*m_window);
+    QTest::mouseClick(headwords->viewport(), Qt::LeftButton, Qt::ControlModifier, itemCentre(headwords, 3));
+    QCOMPARE(selectedRow(headwords), 3);
+    QTest::keyClick(headwords, Qt::Key_Space, Qt::ControlModifier);
+    QCOMPARE(selectedRow(headwords), 3);
+    QCOMPARE(selectedRow(list2(*m_window)), 3);
 }
 
 void TestFrmTransEvents::keysMoveTheSelectionLikeClicks_data()
@@ -226,60 +230,60 @@ void TestFrmTransEvents::keysMoveTheSelectionLikeClicks()
     QFETCH(int, row);
     QFETCH(QString, label);
     m_dialogs->replies = {u"apricot"_s};
-    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
+    QTest::mouseClick(image1(*m_window), Qt::LeftButton);
     QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
-    QTest::keyClick(m_window->list1(), key);
+    QTest::keyClick(list1(*m_window), key);
     QCOMPARE(clicks.size(), 1);
-    QCOMPARE(selectedRow(m_window->list1()), row);
-    QCOMPARE(selectedRow(m_window->list2()), row);
-    QCOMPARE(m_window->label2()->text(), label);
+    QCOMPARE(selectedRow(list1(*m_window)), row);
+    QCOMPARE(selectedRow(list2(*m_window)), row);
+    QCOMPARE(label2(*m_window)->text(), label);
 }
 
 void TestFrmTransEvents::translationListStaysHidden()
 {
     m_dialogs->replies = {u"azure"_s};
-    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
-    QCOMPARE(m_window->list2()->count(), 5);
-    QVERIFY(!m_window->list2()->isVisible());
-    QCOMPARE(texts(m_window->list2()),
+    QTest::mouseClick(image1(*m_window), Qt::LeftButton);
+    QCOMPARE(list2(*m_window)->count(), 5);
+    QVERIFY(!list2(*m_window)->isVisible());
+    QCOMPARE(texts(list2(*m_window)),
              (QStringList{u"vetements"_s, u"pomme"_s, u"appliquer, demander"_s, u"abricot"_s, u"LE CIEL bleu"_s}));
 }
 
 void TestFrmTransEvents::cancelledPromptKeepsTheListing()
 {
     m_dialogs->replies = {u"apple"_s};
-    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
-    QListWidget *list1 = m_window->list1();
-    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, itemCentre(list1, 4));
+    QTest::mouseClick(image1(*m_window), Qt::LeftButton);
+    QListWidget *headwords = list1(*m_window);
+    QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, itemCentre(headwords, 4));
     QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
 
     m_dialogs->replies = {QString()};
-    QTest::mouseClick(m_window->image1(), Qt::LeftButton);
+    QTest::mouseClick(image1(*m_window), Qt::LeftButton);
     QCOMPARE(m_dialogs->prompts.size(), 2);
     QCOMPARE(clicks.size(), 0);
-    QCOMPARE(list1->count(), 5);
-    QCOMPARE(selectedRow(list1), 4);
-    QCOMPARE(m_window->label2()->text(), u"Le Ciel Bleu"_s);
+    QCOMPARE(headwords->count(), 5);
+    QCOMPARE(selectedRow(headwords), 4);
+    QCOMPARE(label2(*m_window)->text(), u"Le Ciel Bleu"_s);
     QCOMPARE(m_window->translator().searchWord(), u"apple"_s);
 }
 
 void TestFrmTransEvents::pointerOverAboutLabelShowsFrameAndOpensAbout()
 {
-    QVERIFY(!m_window->shape1(1)->isVisible());
+    QVERIFY(!shape1(*m_window, 1)->isVisible());
     QVERIFY(!m_window->about());
 
-    QTest::mouseMove(m_window->label1(), QPoint(50, 15));
-    QVERIFY(m_window->shape1(1)->isVisible());
-    QVERIFY(!m_window->shape1(0)->isVisible());
+    QTest::mouseMove(label1(*m_window), QPoint(50, 15));
+    QVERIFY(shape1(*m_window, 1)->isVisible());
+    QVERIFY(!shape1(*m_window, 0)->isVisible());
     const QPointer<lexorra::FrmabOut> about = m_window->about();
     QVERIFY(about);
     QVERIFY(about->isVisible());
     QVERIFY(about->parentWidget() == nullptr);
 
     // Further movements open no second window; the frame stays.
-    QTest::mouseMove(m_window->label1(), QPoint(60, 16));
+    QTest::mouseMove(label1(*m_window), QPoint(60, 16));
     QCOMPARE(m_window->about(), about.data());
-    QVERIFY(m_window->shape1(1)->isVisible());
+    QVERIFY(shape1(*m_window, 1)->isVisible());
     int aboutWindows = 0;
     for (QWidget *window : QApplication::topLevelWidgets())
         aboutWindows += qobject_cast<lexorra::FrmabOut *>(window) ? 1 : 0;
@@ -293,7 +297,7 @@ void TestFrmTransEvents::pointerElsewhereOpensNothing()
     QTest::mouseMove(m_window.get(), QPoint(100, 100));
     QTest::mouseMove(m_window.get(), QPoint(530, 150));
     QVERIFY(!m_window->about());
-    QVERIFY(!m_window->shape1(1)->isVisible());
+    QVERIFY(!shape1(*m_window, 1)->isVisible());
 }
 
 QTEST_MAIN(TestFrmTransEvents)

@@ -2,6 +2,7 @@
 // visibility, focus, texts, fonts and colours, and what it draws.
 
 #include "frame_shape.h"
+#include "window_controls.h"
 #include "frm_trans.h"
 #include "picture_button.h"
 
@@ -11,6 +12,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+
+using namespace lexorra::testing;
 
 using namespace Qt::StringLiterals;
 using lexorra::FrmTrans;
@@ -203,11 +206,11 @@ void TestFrmTransLayout::visibleAtStart()
 void TestFrmTransLayout::startsEmpty()
 {
     FrmTrans window;
-    QCOMPARE(window.list1()->count(), 0);
-    QCOMPARE(window.list2()->count(), 0);
-    QVERIFY(window.list1()->selectedItems().isEmpty());
-    QVERIFY(window.list2()->selectedItems().isEmpty());
-    QCOMPARE(window.label2()->text(), QString());
+    QCOMPARE(list1(window)->count(), 0);
+    QCOMPARE(list2(window)->count(), 0);
+    QVERIFY(list1(window)->selectedItems().isEmpty());
+    QVERIFY(list2(window)->selectedItems().isEmpty());
+    QCOMPARE(label2(window)->text(), QString());
     QCOMPARE(window.translator().searchWord(), QString());
     QVERIFY(!window.isEnding());
 }
@@ -217,7 +220,7 @@ void TestFrmTransLayout::focusStartsOnHeadwordList()
     FrmTrans window;
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    QCOMPARE(QApplication::focusWidget(), window.list1());
+    QCOMPARE(QApplication::focusWidget(), list1(window));
 }
 
 void TestFrmTransLayout::tabMovesBetweenListAndQuitButtonOnly_data()
@@ -433,10 +436,10 @@ void TestFrmTransLayout::framesAreDrawnInPaleCyan()
     FrmTrans window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.shape1(index)->colour(), QColor(192, 255, 255));
+    QCOMPARE(shape1(window, index)->colour(), QColor(192, 255, 255));
     QCOMPARE(pixelAt(window, onOutline), QColor(0, 0, 0));
 
-    window.shape1(index)->show();
+    shape1(window, index)->show();
     QCOMPARE(pixelAt(window, onOutline), QColor(192, 255, 255));
     // Nothing is painted inside the outline: the window's black shows.
     QCOMPARE(pixelAt(window, inside), QColor(0, 0, 0));
@@ -464,10 +467,10 @@ void TestFrmTransLayout::arrowsFillThePictureBox()
     QFETCH(QPoint, pixel);
     QFETCH(QColor, colour);
     FrmTrans window;
-    QVERIFY(window.image1()->hasDrawing());
+    QVERIFY(image1(window)->hasDrawing());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(pixelAt(window, window.image1()->geometry().topLeft() + pixel), colour);
+    QCOMPARE(pixelAt(window, image1(window)->geometry().topLeft() + pixel), colour);
 }
 
 void TestFrmTransLayout::translationLabelWrapsAndKeepsItsSize()
@@ -475,7 +478,7 @@ void TestFrmTransLayout::translationLabelWrapsAndKeepsItsSize()
     FrmTrans window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QLabel *label = window.label2();
+    QLabel *label = label2(window);
     QCOMPARE(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
     QVERIFY(label->wordWrap());
     QCOMPARE(label->textFormat(), Qt::PlainText);

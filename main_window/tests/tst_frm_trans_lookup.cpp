@@ -6,20 +6,23 @@
 #include "modal_script.h"
 #include "picture_button.h"
 #include "scratch_dir.h"
+#include "window_controls.h"
 
 #include <QLabel>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace lexorra::testing;
+
 using namespace Qt::StringLiterals;
 using lexorra::FrmTrans;
-using testing::ModalScript;
-using testing::ScratchWorkingDir;
-using testing::SeenBox;
-using testing::SeenPrompt;
-using testing::selectedRow;
-using testing::texts;
+using lexorra::testing::ModalScript;
+using lexorra::testing::ScratchWorkingDir;
+using lexorra::testing::SeenBox;
+using lexorra::testing::SeenPrompt;
+using lexorra::testing::selectedRow;
+using lexorra::testing::texts;
 
 class TestFrmTransLookup final : public QObject
 {
@@ -40,7 +43,13 @@ private Q_SLOTS:
     void headwordClickAfterLookup();
 
 private:
-    void clickPicture() { QTest::mouseClick(m_window->image1(), Qt::LeftButton, {}, QPoint(80, 60)); }
+    /// Clicks the picture button while @p script answers the boxes the lookup opens.
+    void lookUp(ModalScript &script)
+    {
+        script.start();
+        QTest::mouseClick(image1(*m_window), Qt::LeftButton, {}, QPoint(80, 60));
+        script.stop();
+    }
 
     std::unique_ptr<ScratchWorkingDir> m_files;
     std::unique_ptr<FrmTrans> m_window;
@@ -69,13 +78,9 @@ void TestFrmTransLookup::foundWordShowsBoxThenListing()
     SeenBox box;
     script.answerPrompt(u"apricot"_s, true, &prompt);
     script.acknowledgeBox(&box);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
 
-    QVERIFY(script.mismatches().isEmpty());
-    QVERIFY(script.allStepsRun());
-    QCOMPARE(script.unexpectedBoxes(), 0);
+    QVERIFY(script.ranAsWritten());
 
     QVERIFY(prompt.visible);
     QCOMPARE(prompt.title, u" Lexorra."_s);
@@ -89,11 +94,11 @@ void TestFrmTransLookup::foundWordShowsBoxThenListing()
     QCOMPARE(box.icon, QMessageBox::Information);
     QCOMPARE(box.buttons, QStringList{u"OK"_s});
 
-    QCOMPARE(texts(m_window->list1()), (QStringList{u"apple"_s, u"apricot"_s, u"axe"_s}));
-    QCOMPARE(texts(m_window->list2()), (QStringList{u"pomme"_s, u"abricot"_s, u"hache"_s}));
-    QCOMPARE(selectedRow(m_window->list1()), 1);
-    QCOMPARE(selectedRow(m_window->list2()), 1);
-    QCOMPARE(m_window->label2()->text(), u"Abricot"_s);
+    QCOMPARE(texts(list1(*m_window)), (QStringList{u"apple"_s, u"apricot"_s, u"axe"_s}));
+    QCOMPARE(texts(list2(*m_window)), (QStringList{u"pomme"_s, u"abricot"_s, u"hache"_s}));
+    QCOMPARE(selectedRow(list1(*m_window)), 1);
+    QCOMPARE(selectedRow(list2(*m_window)), 1);
+    QCOMPARE(label2(*m_window)->text(), u"Abricot"_s);
     QCOMPARE(m_window->translator().searchWord(), u"apricot"_s);
     QCOMPARE(m_window->translator().letterFile(), u"a.txt"_s);
     QCOMPARE(m_window->translator().fileSlots().openCount(), 0);
@@ -106,21 +111,17 @@ void TestFrmTransLookup::missingLetterFileWarns()
     SeenBox box;
     script.answerPrompt(u"7up"_s);
     script.acknowledgeBox(&box);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
 
-    QVERIFY(script.mismatches().isEmpty());
-    QVERIFY(script.allStepsRun());
-    QCOMPARE(script.unexpectedBoxes(), 0);
+    QVERIFY(script.ranAsWritten());
     QVERIFY(box.visible);
     QCOMPARE(box.title, u"Warning !"_s);
     QCOMPARE(box.text, u"Enter an alphabet please :o)"_s);
     QCOMPARE(box.icon, QMessageBox::Critical);
     QCOMPARE(box.buttons, QStringList{u"OK"_s});
-    QCOMPARE(m_window->list1()->count(), 0);
-    QCOMPARE(m_window->list2()->count(), 0);
-    QCOMPARE(m_window->label2()->text(), QString());
+    QCOMPARE(list1(*m_window)->count(), 0);
+    QCOMPARE(list2(*m_window)->count(), 0);
+    QCOMPARE(label2(*m_window)->text(), QString());
 }
 
 void TestFrmTransLookup::missingWordListsWithoutBox_data()
@@ -140,16 +141,13 @@ void TestFrmTransLookup::missingWordListsWithoutBox()
     QFETCH(QString, label);
     ModalScript script;
     script.answerPrompt(reply);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
 
-    QVERIFY(script.allStepsRun());
-    QCOMPARE(script.unexpectedBoxes(), 0);
-    QCOMPARE(texts(m_window->list1()), (QStringList{u"apple"_s, u"apricot"_s, u"axe"_s}));
-    QCOMPARE(selectedRow(m_window->list1()), selected);
-    QCOMPARE(selectedRow(m_window->list2()), selected);
-    QCOMPARE(m_window->label2()->text(), label);
+    QVERIFY(script.ranAsWritten());
+    QCOMPARE(texts(list1(*m_window)), (QStringList{u"apple"_s, u"apricot"_s, u"axe"_s}));
+    QCOMPARE(selectedRow(list1(*m_window)), selected);
+    QCOMPARE(selectedRow(list2(*m_window)), selected);
+    QCOMPARE(label2(*m_window)->text(), label);
 }
 
 void TestFrmTransLookup::cancelledPromptChangesNothing_data()
@@ -169,24 +167,19 @@ void TestFrmTransLookup::cancelledPromptChangesNothing()
         SeenBox box;
         first.answerPrompt(u"apple"_s);
         first.acknowledgeBox(&box);
-        first.start();
-        clickPicture();
-        first.stop();
-        QVERIFY(first.allStepsRun());
+        lookUp(first);
+        QVERIFY(first.ranAsWritten());
     }
-    QCOMPARE(selectedRow(m_window->list1()), 0);
+    QCOMPARE(selectedRow(list1(*m_window)), 0);
 
     ModalScript script;
     script.answerPrompt(typed, accept);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
 
-    QVERIFY(script.allStepsRun());
-    QCOMPARE(script.unexpectedBoxes(), 0);
-    QCOMPARE(m_window->list1()->count(), 3);
-    QCOMPARE(selectedRow(m_window->list1()), 0);
-    QCOMPARE(m_window->label2()->text(), u"Pomme"_s);
+    QVERIFY(script.ranAsWritten());
+    QCOMPARE(list1(*m_window)->count(), 3);
+    QCOMPARE(selectedRow(list1(*m_window)), 0);
+    QCOMPARE(label2(*m_window)->text(), u"Pomme"_s);
     QCOMPARE(m_window->translator().searchWord(), u"apple"_s);
 }
 
@@ -199,18 +192,15 @@ void TestFrmTransLookup::emptyTitleAndTextBoxStillShows()
     SeenBox box;
     script.answerPrompt(u"   "_s);
     script.acknowledgeBox(&box);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
 
-    QVERIFY(script.mismatches().isEmpty());
-    QVERIFY(script.allStepsRun());
+    QVERIFY(script.ranAsWritten());
     QVERIFY(box.visible);
     QCOMPARE(box.title, QString());
     QCOMPARE(box.text, QString());
     QCOMPARE(box.icon, QMessageBox::Information);
-    QCOMPARE(texts(m_window->list1()), QStringList{u"one"_s});
-    QCOMPARE(m_window->label2()->text(), u"Un"_s);
+    QCOMPARE(texts(list1(*m_window)), QStringList{u"one"_s});
+    QCOMPARE(label2(*m_window)->text(), u"Un"_s);
 }
 
 void TestFrmTransLookup::translationsAreShownAsPlainText()
@@ -220,15 +210,13 @@ void TestFrmTransLookup::translationsAreShownAsPlainText()
     SeenBox box;
     script.answerPrompt(u"bold"_s);
     script.acknowledgeBox(&box);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
 
-    QVERIFY(script.allStepsRun());
+    QVERIFY(script.ranAsWritten());
     QCOMPARE(box.textFormat, Qt::PlainText);
     QCOMPARE(box.text, u"<b>gras</b> & Co"_s);
-    QCOMPARE(m_window->label2()->textFormat(), Qt::PlainText);
-    QCOMPARE(m_window->label2()->text(), u"<b>gras</b> & Co"_s);
+    QCOMPARE(label2(*m_window)->textFormat(), Qt::PlainText);
+    QCOMPARE(label2(*m_window)->text(), u"<b>gras</b> & Co"_s);
 }
 
 void TestFrmTransLookup::headwordClickAfterLookup()
@@ -237,17 +225,16 @@ void TestFrmTransLookup::headwordClickAfterLookup()
     SeenBox box;
     script.answerPrompt(u"apple"_s);
     script.acknowledgeBox(&box);
-    script.start();
-    clickPicture();
-    script.stop();
+    lookUp(script);
     QCOMPARE(box.title, u"Apple"_s);
     QCOMPARE(box.text, u"Pomme"_s);
 
-    QListWidget *list1 = m_window->list1();
-    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, list1->visualItemRect(list1->item(2)).center());
-    QCOMPARE(selectedRow(list1), 2);
-    QCOMPARE(selectedRow(m_window->list2()), 2);
-    QCOMPARE(m_window->label2()->text(), u"Hache"_s);
+    QListWidget *headwords = list1(*m_window);
+    QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {},
+                      headwords->visualItemRect(headwords->item(2)).center());
+    QCOMPARE(selectedRow(headwords), 2);
+    QCOMPARE(selectedRow(list2(*m_window)), 2);
+    QCOMPARE(label2(*m_window)->text(), u"Hache"_s);
     QCOMPARE(script.unexpectedBoxes(), 0);
 }
 

@@ -3,6 +3,7 @@
 // program vanishes without its close handling.
 
 #include "frm_trans.h"
+#include "window_controls.h"
 #include "picture_button.h"
 
 #include <QCloseEvent>
@@ -14,6 +15,8 @@
 #include <QWindow>
 
 #include <functional>
+
+using namespace lexorra::testing;
 
 using namespace Qt::StringLiterals;
 using lexorra::FrmTrans;
@@ -83,16 +86,16 @@ void TestFrmTransQuit::endsTheProgram()
 
     const std::function<void()> act = [&] {
         if (how == u"click") {
-            QTest::mouseClick(window.command1(), Qt::LeftButton);
+            QTest::mouseClick(command1(window), Qt::LeftButton);
         } else if (how == u"esc-list") {
-            window.list1()->setFocus();
-            QTest::keyClick(window.list1(), Qt::Key_Escape);
+            list1(window)->setFocus();
+            QTest::keyClick(list1(window), Qt::Key_Escape);
         } else if (how == u"esc-button") {
-            window.command1()->setFocus();
-            QTest::keyClick(window.command1(), Qt::Key_Escape);
+            command1(window)->setFocus();
+            QTest::keyClick(command1(window), Qt::Key_Escape);
         } else if (how == u"space-button") {
-            window.command1()->setFocus();
-            QTest::keyClick(window.command1(), Qt::Key_Space);
+            command1(window)->setFocus();
+            QTest::keyClick(command1(window), Qt::Key_Space);
         } else if (how == u"close-box") {
             window.windowHandle()->close();
         } else {
@@ -119,8 +122,8 @@ void TestFrmTransQuit::endsTheProgram()
     other.close();
     QCOMPARE(other.closeEvents, 0);
     QSignalSpy headwords(&window, &FrmTrans::headwordClicked);
-    window.list1()->addItem(u"late"_s);
-    QTest::keyClick(window.list1(), Qt::Key_Down);
+    list1(window)->addItem(u"late"_s);
+    QTest::keyClick(list1(window), Qt::Key_Down);
     QCOMPARE(headwords.size(), 0);
 }
 
@@ -129,10 +132,10 @@ void TestFrmTransQuit::enterDoesNotQuit()
     FrmTrans window;
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    window.list1()->setFocus();
-    QTest::keyClick(window.list1(), Qt::Key_Return);
-    QTest::keyClick(window.list1(), Qt::Key_Enter);
-    QTest::keyClick(window.command1(), Qt::Key_Return);
+    list1(window)->setFocus();
+    QTest::keyClick(list1(window), Qt::Key_Return);
+    QTest::keyClick(list1(window), Qt::Key_Enter);
+    QTest::keyClick(command1(window), Qt::Key_Return);
     QVERIFY(!window.isEnding());
     QVERIFY(window.isVisible());
 }
@@ -152,7 +155,7 @@ void TestFrmTransQuit::escInsideThePromptDoesNotQuit()
         }
     });
     poll.start(5);
-    QTest::mouseClick(window.image1(), Qt::LeftButton);
+    QTest::mouseClick(image1(window), Qt::LeftButton);
     poll.stop();
     QVERIFY(promptSeen);
     QVERIFY(!window.isEnding());

@@ -187,12 +187,12 @@ void TestListBox::holdsTheMostEntries()
 {
     ListBox widget(nullptr);
     ListBoxEntries list(widget);
-    for (int i = 0; i < dictionary::EntryList::kMaxEntries; ++i)
+    for (int i = 0; i < lexorra::dictionary::EntryList::kMaxEntries; ++i)
         list.append(QString::number(i));
-    QCOMPARE(list.count(), dictionary::EntryList::kMaxEntries);
-    list.select(dictionary::EntryList::kMaxEntries - 1);
-    QCOMPARE(list.selectedIndex(), qint16(dictionary::EntryList::kMaxEntries - 1));
-    QCOMPARE(list.text(dictionary::EntryList::kMaxEntries - 1), u"32766"_s);
+    QCOMPARE(list.count(), lexorra::dictionary::EntryList::kMaxEntries);
+    list.select(lexorra::dictionary::EntryList::kMaxEntries - 1);
+    QCOMPARE(list.selectedIndex(), qint16(lexorra::dictionary::EntryList::kMaxEntries - 1));
+    QCOMPARE(list.text(lexorra::dictionary::EntryList::kMaxEntries - 1), u"32766"_s);
 }
 
 QTEST_MAIN(TestListBox)

@@ -8,9 +8,9 @@
 
 using namespace Qt::StringLiterals;
 using lexorra::QtUserDialogs;
-using testing::ModalScript;
-using testing::SeenBox;
-using testing::SeenPrompt;
+using lexorra::testing::ModalScript;
+using lexorra::testing::SeenBox;
+using lexorra::testing::SeenPrompt;
 
 class TestQtUserDialogs final : public QObject
 {
@@ -78,16 +78,16 @@ void TestQtUserDialogs::messageBox_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<int>("icon");
     QTest::addColumn<int>("shownIcon");
-    QTest::newRow("information") << u"Abricot"_s << u"Apricot"_s << int(dictionary::MessageIcon::Information)
+    QTest::newRow("information") << u"Abricot"_s << u"Apricot"_s << int(lexorra::dictionary::MessageIcon::Information)
                                  << int(QMessageBox::Information);
     QTest::newRow("critical") << u"Enter an alphabet please :o)"_s << u"Warning !"_s
-                              << int(dictionary::MessageIcon::Critical) << int(QMessageBox::Critical);
+                              << int(lexorra::dictionary::MessageIcon::Critical) << int(QMessageBox::Critical);
     QTest::newRow("empty text and title")
-        << QString() << QString() << int(dictionary::MessageIcon::Information) << int(QMessageBox::Information);
+        << QString() << QString() << int(lexorra::dictionary::MessageIcon::Information) << int(QMessageBox::Information);
     QTest::newRow("title longer than the text")
-        << u"X"_s << u"Supercalifragilisticexpialidocious"_s << int(dictionary::MessageIcon::Information)
+        << u"X"_s << u"Supercalifragilisticexpialidocious"_s << int(lexorra::dictionary::MessageIcon::Information)
         << int(QMessageBox::Information);
-    QTest::newRow("markup stays text") << u"<i>x</i>"_s << u"<b>t</b>"_s << int(dictionary::MessageIcon::Information)
+    QTest::newRow("markup stays text") << u"<i>x</i>"_s << u"<b>t</b>"_s << int(lexorra::dictionary::MessageIcon::Information)
                                        << int(QMessageBox::Information);
 }
 
@@ -102,7 +102,7 @@ void TestQtUserDialogs::messageBox()
     SeenBox seen;
     script.acknowledgeBox(&seen);
     script.start();
-    dialogs.messageBox(text, title, dictionary::MessageIcon(icon));
+    dialogs.messageBox(text, title, lexorra::dictionary::MessageIcon(icon));
     script.stop();
     QVERIFY(script.mismatches().isEmpty());
     QVERIFY(script.allStepsRun());

@@ -1,5 +1,8 @@
 #pragma once
 
+// In-memory stand-ins for the lists, the label and the boxes of a lookup, so
+// that the core runs without any window.
+
 #include "lookup_interfaces.h"
 
 #include <QList>
@@ -7,11 +10,11 @@
 
 #include <functional>
 
-namespace testing {
+namespace lexorra::testing {
 
 /// An in-memory entry list that, like a real list box, reports every change of
 /// its selection to whoever listens.
-class FakeEntryList final : public dictionary::EntryList
+class FakeEntryList final : public lexorra::dictionary::EntryList
 {
 public:
     void clear() override
@@ -41,7 +44,7 @@ private:
     qint16 m_selected = -1;
 };
 
-class FakeCaption final : public dictionary::Caption
+class FakeCaption final : public lexorra::dictionary::Caption
 {
 public:
     void setText(const QString &text) override { caption = text; }
@@ -50,24 +53,26 @@ public:
     QString caption;
 };
 
-/// Answers prompts from a script and records every box shown.
-class FakeDialogs final : public dictionary::UserDialogs
+/// Answers prompts from a script and records every prompt and box shown.
+class FakeDialogs final : public lexorra::dictionary::UserDialogs
 {
 public:
     struct Box
     {
         QString text;
         QString title;
-        dictionary::MessageIcon icon;
+        lexorra::dictionary::MessageIcon icon;
         bool operator==(const Box &) const = default;
     };
 
     QString prompt(const QString &message, const QString &title) override
     {
+        if (onPrompt)
+            onPrompt();
         prompts.append({message, title});
         return replies.isEmpty() ? QString() : replies.takeFirst();
     }
-    void messageBox(const QString &text, const QString &title, dictionary::MessageIcon icon) override
+    void messageBox(const QString &text, const QString &title, lexorra::dictionary::MessageIcon icon) override
     {
         boxes.append({text, title, icon});
     }
@@ -75,6 +80,8 @@ public:
     QStringList replies;
     QList<QPair<QString, QString>> prompts;
     QList<Box> boxes;
+    /// Runs as each prompt opens, before it answers.
+    std::function<void()> onPrompt;
 };
 
-} // namespace testing
+} // namespace lexorra::testing
