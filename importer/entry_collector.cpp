@@ -43,9 +43,10 @@ void mergeParts(std::string_view from, QSet<QString> &seen, QByteArray &joined)
     for (const QByteArrayView part : parts(from)) {
         if (part.isEmpty())
             continue;
-        if (seen.contains(QString::fromUtf8(part).toCaseFolded()))
+        const QString key = QString::fromUtf8(part).toCaseFolded();
+        if (seen.contains(key))
             continue;
-        seen.insert(QString::fromUtf8(part).toCaseFolded());
+        seen.insert(key);
         if (!joined.isEmpty())
             joined += "; ";
         joined += part;
