@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config libxcb1-dev
+    cmake ninja-build g++ pkg-config libxcb1-dev zlib1g-dev
     qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins
     fonts-comic-neue fonts-dejavu-core fonts-dejavu-extra
     at-spi2-core

@@ -37,6 +37,8 @@ check_tree() {
     local root=$1 prefix=$2
     local files=(
         bin/lexorra
+        bin/lexorra-import
+        share/man/man1/lexorra-import.1.gz
         share/applications/$app_id.desktop
         share/metainfo/$app_id.metainfo.xml
         share/man/man1/lexorra.1.gz
