@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -55,6 +56,18 @@ void QtUserDialogs::messageBox(const QString &text, const QString &title, dictio
     box.setTextFormat(Qt::PlainText);
     keepTitleVisible(box);
     box.exec();
+}
+
+void QtUserDialogs::setBusy(bool busy)
+{
+    // Only undo a cursor of our own, so that the override stack stays balanced.
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
 }
 
 } // namespace lexorra

@@ -67,6 +67,7 @@ public:
 
     QString prompt(const QString &message, const QString &title) override
     {
+        busyInDialog = busyInDialog || busyDepth != 0;
         if (onPrompt)
             onPrompt();
         prompts.append({message, title});
@@ -74,7 +75,13 @@ public:
     }
     void messageBox(const QString &text, const QString &title, lexorra::dictionary::MessageIcon icon) override
     {
+        busyInDialog = busyInDialog || busyDepth != 0;
         boxes.append({text, title, icon});
+    }
+    void setBusy(bool busy) override
+    {
+        busyDepth += busy ? 1 : -1;
+        busySpells += busy ? 1 : 0;
     }
 
     QStringList replies;
@@ -82,6 +89,11 @@ public:
     QList<Box> boxes;
     /// Runs as each prompt opens, before it answers.
     std::function<void()> onPrompt;
+    /// How many busy spells are running, how many began, and whether a prompt
+    /// or a box ever opened during one.
+    int busyDepth = 0;
+    int busySpells = 0;
+    bool busyInDialog = false;
 };
 
 } // namespace lexorra::testing
