@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Lexorra need,
 # when any of them is missing. Safe to run again: it does nothing then.
+#
+#   scripts/setup.sh [EXTRA_PACKAGE...]   also installs the packages named, for
+#                                         steps that need more (scripts/fuzz.sh)
 set -euo pipefail
 
 packages=(
@@ -8,6 +11,7 @@ packages=(
     qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-qpa-plugins
     fonts-comic-neue fonts-dejavu-core fonts-dejavu-extra
     at-spi2-core
+    "$@"
 )
 
 missing=()
