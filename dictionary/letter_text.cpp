@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include <string.h>
+
 namespace lexorra::dictionary {
 
 namespace {
@@ -57,7 +59,19 @@ qsizetype firstLineBreak(QByteArrayView bytes)
 
 qsizetype lastLineBreak(QByteArrayView bytes)
 {
-    return std::max(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
+    // memrchr() where the C library has it: Qt's search backwards goes a
+    // byte at a time, and a file without CR is searched through for one.
+    const auto lastOf = [bytes](char c) -> qsizetype {
+        if (bytes.isEmpty())
+            return -1;
+#ifdef __GLIBC__
+        const void *found = ::memrchr(bytes.data(), c, static_cast<size_t>(bytes.size()));
+        return found ? static_cast<const char *>(found) - bytes.data() : -1;
+#else
+        return bytes.lastIndexOf(c);
+#endif
+    };
+    return std::max(lastOf('\n'), lastOf('\r'));
 }
 
 } // namespace

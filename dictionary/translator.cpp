@@ -164,6 +164,11 @@ void Translator::keep(QStringView headword, QStringView translation)
         m_listingFull = true;
         return;
     }
+    if (m_headwords.isEmpty()) {
+        // Room for a full listing from the start, kept from one lookup to the next.
+        m_headwords.reserve(m_room);
+        m_translations.reserve(m_room);
+    }
     m_headwords.append(headword.toString());
     m_translations.append(translation.toString());
     m_keptText += text;
