@@ -45,27 +45,16 @@ struct Lookup
     }
 };
 
-// Peak resident memory since the last resetPeak(), in MiB, from the kernel.
-double peakRssMb()
+// A memory figure of this process from the kernel, in MiB: "VmRSS" is the
+// resident memory now, "VmHWM" its peak since the last resetPeak().
+double statusMb(const QByteArray &field)
 {
     QFile status(u"/proc/self/status"_s);
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
-}
-
-double rssMb()
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toDouble() / 1024.0;
     }
     return -1;
 }
@@ -157,12 +146,12 @@ int main(int argc, char **argv)
         if (!lexorra::bench::writeSizedLetterFile(u"b.txt"_s, "b", qint64(megabytes) * 1000 * 1000))
             return 5;
         Lookup sized;
-        const double before = rssMb();
+        const double before = statusMb("VmRSS");
         resetPeak();
         double cpu = 0;
         const double ms = lexorra::bench::medianMs(
             3, [&] { sized.lookUp(u"bzzzzz"_s); }, &cpu);
-        const double peak = peakRssMb();
+        const double peak = statusMb("VmHWM");
         if (sized.list1.count() != lexorra::dictionary::EntryList::kMaxEntries)
             return 6;
         std::printf("%d MB letter file, missing word: median %.0f ms (processor %.0f ms) over 3 runs; peak "
