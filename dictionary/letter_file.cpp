@@ -64,6 +64,8 @@ void LetterFile::close() noexcept
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    // Lets go of a long line held back, but keeps the chunk buffer for the next file.
+    m_decoder.reset();
 }
 
 bool LetterFile::readMore(QString &out)

@@ -84,7 +84,7 @@ LetterDecoder::LetterDecoder()
       m_longUtf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom)
 {}
 
-void LetterDecoder::reset()
+void LetterDecoder::reset() noexcept
 {
     m_mode = Mode::Start;
     m_sawWindows1252 = false;

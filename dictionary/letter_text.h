@@ -38,7 +38,7 @@ public:
     Q_DISABLE_COPY_MOVE(LetterDecoder)
 
     /// Forgets everything, ready for a new file.
-    void reset();
+    void reset() noexcept;
 
     /// Decodes the next @p bytes of the file and appends their text to @p out.
     /// Bytes of a line whose end has not arrived yet are held back.
