@@ -12,6 +12,8 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <new>
+#include <stdexcept>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -101,6 +103,8 @@ private slots:
     void longTranslationIsCutForDisplay();
     void hugeFilesTakeBoundedMemory_data();
     void hugeFilesTakeBoundedMemory();
+    void exceptionsFromBelowEndTheLookup_data();
+    void exceptionsFromBelowEndTheLookup();
 
 private:
     std::unique_ptr<lexorra::testing::ScratchWorkingDir> m_dir;
@@ -503,6 +507,62 @@ void TestTranslator::hugeFilesTakeBoundedMemory()
     QVERIFY2(WIFEXITED(status), "the lookup did not end normally under the memory limit");
     QCOMPARE(WEXITSTATUS(status), 0);
 #endif
+}
+
+void TestTranslator::exceptionsFromBelowEndTheLookup_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<bool>("allocation");
+    QTest::newRow("found word, allocation fails") << u"apricot"_s << true;
+    QTest::newRow("missing word, allocation fails") << u"axolotl"_s << true;
+    QTest::newRow("found word, other exception") << u"apricot"_s << false;
+    QTest::newRow("missing word, other exception") << u"axolotl"_s << false;
+}
+
+void TestTranslator::exceptionsFromBelowEndTheLookup()
+{
+    // A list that fails as it takes the listing: the lookup ends there, with
+    // the file closed and nothing thrown at the caller, and the next lookup
+    // works as usual.
+    QFETCH(QString, reply);
+    QFETCH(bool, allocation);
+    writeFile(u"a.txt"_s, "apple,pomme\napricot,abricot\n");
+    Lookup lookup;
+    bool failing = true;
+    struct FailingList final : EntryList
+    {
+        FakeEntryList &inner;
+        const bool &failing;
+        bool allocation;
+        FailingList(FakeEntryList &list, const bool &fail, bool bad) : inner(list), failing(fail), allocation(bad) {}
+        void clear() override { inner.clear(); }
+        void append(const QString &text) override
+        {
+            if (failing && allocation)
+                throw std::bad_alloc();
+            if (failing)
+                throw std::runtime_error("list failure");
+            inner.append(text);
+        }
+        qint16 count() const override { return inner.count(); }
+        QString text(qint16 index) const override { return inner.text(index); }
+        qint16 selectedIndex() const override { return inner.selectedIndex(); }
+        void select(qint16 index) override { inner.select(index); }
+    } list2(lookup.list2, failing, allocation);
+    Translator translator(lookup.list1, list2, lookup.label2, lookup.dialogs);
+
+    lookup.dialogs.replies = {reply};
+    translator.Begin_Translation();
+    QCOMPARE(translator.fileSlots().openCount(), 0);
+    QCOMPARE(lookup.dialogs.busyDepth, 0);
+    QCOMPARE(lookup.list2.count(), qint16(0));
+
+    failing = false;
+    lookup.dialogs.replies = {reply};
+    translator.Begin_Translation();
+    QCOMPARE(translator.fileNumber(), qint16(1));
+    QCOMPARE(lookup.list2.entries, (QStringList{u"pomme"_s, u"abricot"_s}));
+    QCOMPARE(translator.fileSlots().openCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestTranslator)
