@@ -1,11 +1,28 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace lexorra::dictionary {
 
-/// Sequential reader of comma- and line-delimited fields, over the whole text
-/// of one letter file.
+/// Where a reader gets its text from, piece by piece.
+class TextSource
+{
+public:
+    virtual ~TextSource() = default;
+
+    /// Appends the next piece of text to @p out. Returns false, appending
+    /// nothing, when there is no more.
+    virtual bool readMore(QString &out) = 0;
+
+protected:
+    TextSource() = default;
+    Q_DISABLE_COPY_MOVE(TextSource)
+};
+
+/// Sequential reader of comma- and line-delimited fields, over a whole text or
+/// over a source that supplies it piece by piece. It only ever holds the
+/// record being read plus one piece of the source, whatever the text's length.
 ///
 /// A field ends at a comma or a line break (LF, CR or CRLF). Spaces and tabs
 /// around an unquoted field are dropped. A field that opens with a double quote
@@ -14,13 +31,29 @@ namespace lexorra::dictionary {
 /// dropped. A quote left open ends at the line break, so one stray quote cannot
 /// swallow the rest of the file. Two adjacent commas, or a blank line, give one
 /// empty field. Quotes inside an unquoted field are kept as they stand.
+///
+/// No text file holds a field of millions of characters, but any sequence of
+/// bytes may come in as one: a field longer than kMaxFieldLength keeps only its
+/// first kMaxFieldLength characters, and once about kMaxFieldRun characters
+/// have gone by without the field ending, the text is taken to end there.
 class DelimitedReader final
 {
 public:
+    /// Most characters a field keeps.
+    static constexpr qsizetype kMaxFieldLength = 2 * 1024 * 1024;
+    /// Characters after which a field that has not ended ends the text.
+    static constexpr qsizetype kMaxFieldRun = 32 * 1024 * 1024;
+
+    /// A reader over the whole of @p text.
     explicit DelimitedReader(QString text = {});
+    Q_DISABLE_COPY_MOVE(DelimitedReader)
+
+    /// Starts over on the text of @p source (none: an empty text), keeping the
+    /// buffer for reuse. May read the first piece, and throws what it throws.
+    void reset(TextSource *source);
 
     /// True when no more data is left to read.
-    [[nodiscard]] bool atEnd() const { return m_pos >= m_text.size(); }
+    [[nodiscard]] bool atEnd() const { return m_pos >= m_text.size() && !m_source; }
 
     /// Reads the next field. Throws RuntimeError(InputPastEndOfFile) when only
     /// blanks, or nothing, are left.
@@ -31,11 +64,27 @@ public:
     /// is then consumed and lost.
     void readRecord(QString &first, QString &second);
 
+    /// As readRecord(), but the fields are views into the reader's buffer that
+    /// stay valid until the next read or reset.
+    void readRecord(QStringView &first, QStringView &second);
+
 private:
-    void skipDelimiter();
+    struct Span
+    {
+        qsizetype begin = 0;
+        qsizetype length = 0;
+    };
+
+    Span takeField();
+    bool pullMore(qsizetype keepUpTo, qsizetype &run);
+    void topUp();
+    void compact();
+    [[nodiscard]] QStringView view(Span span) const { return QStringView(m_text).sliced(span.begin, span.length); }
 
     QString m_text;
     qsizetype m_pos = 0;
+    // Null once the source has run dry, or for a whole text.
+    TextSource *m_source = nullptr;
 };
 
 } // namespace lexorra::dictionary

@@ -1,15 +1,6 @@
 #include "file_slots.h"
 
-#include "letter_text.h"
 #include "runtime_error.h"
-
-#include <QFile>
-
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace lexorra::dictionary {
 
@@ -20,73 +11,12 @@ bool isValidNumber(qint16 number)
     return number >= FileSlots::kFirstFileNumber && number <= FileSlots::kLastFileNumber;
 }
 
-ErrorCode errorForOpen(int error)
-{
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return ErrorCode::FileNotFound;
-    case ENAMETOOLONG:
-    case ELOOP:
-    case EILSEQ:
-        return ErrorCode::BadFileNameOrNumber;
-    default:
-        return ErrorCode::PathFileAccessError;
-    }
-}
-
-// Closes a descriptor when it goes out of scope.
-class Descriptor final
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Q_DISABLE_COPY_MOVE(Descriptor)
-    [[nodiscard]] int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-QByteArray readRegularFile(const QString &name)
-{
-    // O_NONBLOCK keeps a FIFO of that name from blocking the open; whatever is
-    // not a regular file is refused right after it, before any read.
-    const Descriptor fd(::open(QFile::encodeName(name).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (fd.get() < 0)
-        throw RuntimeError(errorForOpen(errno));
-
-    struct stat info = {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        throw RuntimeError(ErrorCode::PathFileAccessError);
-
-    QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(info.st_size));
-    char buffer[64 * 1024];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            throw RuntimeError(ErrorCode::DeviceIoError);
-        }
-        bytes.append(buffer, got);
-    }
-    return bytes;
-}
-
 } // namespace
 
 qint16 FileSlots::freeFile() const
 {
     for (qint16 number = kFirstFileNumber; number <= kLastFileNumber; ++number) {
-        if (!m_slots[static_cast<size_t>(number)])
+        if (!isOpen(number))
             return number;
     }
     throw RuntimeError(ErrorCode::TooManyFiles);
@@ -96,17 +26,27 @@ void FileSlots::open(qint16 number, const QString &name)
 {
     if (!isValidNumber(number))
         throw RuntimeError(ErrorCode::BadFileNameOrNumber);
-    if (m_slots[static_cast<size_t>(number)])
+    if (isOpen(number))
         throw RuntimeError(ErrorCode::FileAlreadyOpen);
-    if (name.contains(u'/'))
-        throw RuntimeError(ErrorCode::FileNotFound);
-    if (name.isEmpty() || name.contains(QChar(u'\0')))
-        throw RuntimeError(ErrorCode::BadFileNameOrNumber);
 
-    m_slots[static_cast<size_t>(number)].emplace(decodeLetterText(readRegularFile(name)).text);
+    auto &slot = m_slots[static_cast<size_t>(number)];
+    if (!slot)
+        slot = std::make_unique<Slot>();
+    slot->file.open(name);
+    try {
+        slot->reader.reset(&slot->file);
+    } catch (...) {
+        slot->file.close();
+        throw;
+    }
 }
 
 void FileSlots::input(qint16 number, QString &first, QString &second)
+{
+    reader(number).readRecord(first, second);
+}
+
+void FileSlots::input(qint16 number, QStringView &first, QStringView &second)
 {
     reader(number).readRecord(first, second);
 }
@@ -118,16 +58,26 @@ bool FileSlots::eof(qint16 number) const
 
 void FileSlots::close(qint16 number) noexcept
 {
-    if (isValidNumber(number))
-        m_slots[static_cast<size_t>(number)].reset();
+    if (!isOpen(number))
+        return;
+    Slot &slot = *m_slots[static_cast<size_t>(number)];
+    slot.file.close();
+    // Lets go of the text read so far (and of any oversized buffer).
+    slot.reader.reset(nullptr);
 }
 
 int FileSlots::openCount() const
 {
     int count = 0;
     for (const auto &slot : m_slots)
-        count += slot.has_value() ? 1 : 0;
+        count += (slot && slot->file.isOpen()) ? 1 : 0;
     return count;
+}
+
+bool FileSlots::isOpen(qint16 number) const
+{
+    return isValidNumber(number) && m_slots[static_cast<size_t>(number)] &&
+           m_slots[static_cast<size_t>(number)]->file.isOpen();
 }
 
 DelimitedReader &FileSlots::reader(qint16 number)
@@ -137,9 +87,9 @@ DelimitedReader &FileSlots::reader(qint16 number)
 
 const DelimitedReader &FileSlots::reader(qint16 number) const
 {
-    if (!isValidNumber(number) || !m_slots[static_cast<size_t>(number)])
+    if (!isOpen(number))
         throw RuntimeError(ErrorCode::BadFileNameOrNumber);
-    return *m_slots[static_cast<size_t>(number)];
+    return m_slots[static_cast<size_t>(number)]->reader;
 }
 
 } // namespace lexorra::dictionary

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "delimited_reader.h"
+#include "letter_file.h"
 
 #include <QString>
+#include <QStringView>
 
 #include <array>
-#include <optional>
+#include <memory>
 
 namespace lexorra::dictionary {
 
@@ -42,6 +44,10 @@ public:
     /// Throws InputPastEndOfFile when the file has no more data for them.
     void input(qint16 number, QString &first, QString &second);
 
+    /// As input(), but the fields are views that stay valid until the next
+    /// read from, or the closing of, the same slot.
+    void input(qint16 number, QStringView &first, QStringView &second);
+
     /// True when no more data can be read from the file open under @p number.
     [[nodiscard]] bool eof(qint16 number) const;
 
@@ -53,10 +59,19 @@ public:
     [[nodiscard]] int openCount() const;
 
 private:
+    // A slot keeps its file object and buffers once used, so that later
+    // lookups reuse them instead of asking for fresh memory.
+    struct Slot
+    {
+        LetterFile file;
+        DelimitedReader reader;
+    };
+
+    [[nodiscard]] bool isOpen(qint16 number) const;
     DelimitedReader &reader(qint16 number);
     const DelimitedReader &reader(qint16 number) const;
 
-    std::array<std::optional<DelimitedReader>, kLastFileNumber + 1> m_slots;
+    std::array<std::unique_ptr<Slot>, kLastFileNumber + 1> m_slots;
 };
 
 } // namespace lexorra::dictionary

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace lexorra::dictionary {
@@ -21,6 +22,13 @@ public:
 
     virtual void clear() = 0;
     virtual void append(const QString &text) = 0;
+    /// Appends @p texts in their order, as append() would one by one; a list
+    /// that can take many entries in one step does so here.
+    virtual void appendAll(const QStringList &texts)
+    {
+        for (const QString &text : texts)
+            append(text);
+    }
     [[nodiscard]] virtual qint16 count() const = 0;
     [[nodiscard]] virtual QString text(qint16 index) const = 0;
     [[nodiscard]] virtual qint16 selectedIndex() const = 0;
@@ -59,6 +67,11 @@ public:
 
     /// Shows a message with one OK button and waits until it is dismissed.
     virtual void messageBox(const QString &text, const QString &title, MessageIcon icon) = 0;
+
+    /// Told true when the lookup starts working on a letter file and false when
+    /// it stops, so the user sees it is busy; never true while a prompt or a box
+    /// is open. Calls come in pairs, on every path.
+    virtual void setBusy(bool busy) { Q_UNUSED(busy) }
 
 protected:
     UserDialogs() = default;

@@ -33,7 +33,7 @@ void appendCodePoint(QString &out, char32_t c)
 }
 
 // Length in UTF-16 units of the code point starting at text[i].
-qsizetype codePointLength(const QString &text, qsizetype i)
+qsizetype codePointLength(QStringView text, qsizetype i)
 {
     return (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ? 2 : 1;
 }
@@ -74,7 +74,34 @@ QString properCase(const QString &text)
     return out;
 }
 
+QString displayText(QStringView text)
+{
+    if (text.size() <= kMaxShownLength)
+        return text.toString();
+    // How far back a word break is looked for before cutting inside a word.
+    constexpr qsizetype kBreakSearch = 200;
+    constexpr QChar kEllipsis(u'\u2026');
+
+    qsizetype cut = kMaxShownLength - 1;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    for (qsizetype i = cut; i > cut - kBreakSearch; --i) {
+        if (isWordSeparator(text.at(i).unicode())) {
+            cut = i;
+            break;
+        }
+    }
+    while (cut > 0 && isWordSeparator(text.at(cut - 1).unicode()))
+        --cut;
+    return text.first(cut).toString() + kEllipsis;
+}
+
 QString firstChars(const QString &text, int n)
+{
+    return leadingChars(text, n).toString();
+}
+
+QStringView leadingChars(QStringView text, int n)
 {
     qsizetype units = 0;
     for (int taken = 0; taken < n && units < text.size(); ++taken)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace lexorra::dictionary {
 
@@ -12,9 +13,21 @@ namespace lexorra::dictionary {
 /// character. Words are separated by space, tab, LF, VT, FF, CR and NUL only.
 [[nodiscard]] QString properCase(const QString &text);
 
+/// Most characters of a translation that a message box or label is given.
+inline constexpr qsizetype kMaxShownLength = 4000;
+
+/// @p text as a message box or label can show it at once: whole when it has at
+/// most kMaxShownLength characters, else cut at the last word break before
+/// that (or at the limit when there is none close to it) and ended with "…".
+/// Laying out text takes time that grows with its length, and no one reads
+/// thousands of characters in a box.
+[[nodiscard]] QString displayText(QStringView text);
+
 /// The first @p n characters of @p text, or all of it when it is shorter.
 /// Characters are whole Unicode code points: a surrogate pair is never split.
 [[nodiscard]] QString firstChars(const QString &text, int n);
+/// As firstChars(), as a view into @p text.
+[[nodiscard]] QStringView leadingChars(QStringView text, int n);
 
 /// The letter file's name for a search word: its first character followed by
 /// ".txt", left-justified in a field of exactly five characters. An empty word

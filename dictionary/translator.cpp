@@ -3,12 +3,28 @@
 #include "runtime_error.h"
 #include "text_rules.h"
 
+#include <QScopeGuard>
+
+#include <optional>
+
 namespace lexorra::dictionary {
 
 namespace {
 
 // Length of the prefix that decides the nearest headword.
 constexpr int kPrefixLength = 3;
+
+// Tells the dialogs that the lookup is working, for as long as it lives.
+class BusyScope final
+{
+public:
+    explicit BusyScope(UserDialogs &dialogs) : m_dialogs(dialogs) { m_dialogs.setBusy(true); }
+    ~BusyScope() { m_dialogs.setBusy(false); }
+    Q_DISABLE_COPY_MOVE(BusyScope)
+
+private:
+    UserDialogs &m_dialogs;
+};
 
 } // namespace
 
@@ -18,6 +34,7 @@ Translator::Translator(EntryList &list1, EntryList &list2, Caption &label2, User
 
 void Translator::Begin_Translation()
 {
+    const auto release = qScopeGuard([this] { dropKept(); });
     try {
         const QString reply = m_dialogs.prompt(kPromptMessage.toString(), kPromptTitle.toString());
         // Only a truly empty reply (or a cancel) leaves everything as it was;
@@ -25,6 +42,8 @@ void Translator::Begin_Translation()
         if (reply.isEmpty())
             return;
 
+        // Busy while working on the file, but never while a box is open.
+        std::optional<BusyScope> busy(std::in_place, m_dialogs);
         List1.clear();
         List2.clear();
         Label2.setText(QString());
@@ -33,25 +52,43 @@ void Translator::Begin_Translation()
         Search_Word = normalisedWord(reply);
         Letter_File = letterFileName(Search_Word);
         m_files.open(File_Number, Letter_File);
+        startListing();
 
         // The test comes before each read and the headword starts out empty, so
-        // an empty search word matches without reading anything.
-        QString headword;
-        QString translation;
+        // an empty search word matches without reading anything. Records are
+        // compared as views into the reader's buffer; only those the listing
+        // keeps become strings.
+        QStringView headword;
+        QStringView translation;
         // A word the file lacks ends this loop by InputPastEndOfFile, not by its test.
-        while (headword != Search_Word)
+        while (headword != Search_Word) {
             m_files.input(File_Number, headword, translation);
-        m_files.close(File_Number);
+            keep(headword, translation);
+        }
+        const QString boxText = properCase(displayText(translation));
+        const QString boxTitle = properCase(displayText(headword));
 
-        m_dialogs.messageBox(properCase(translation), properCase(headword), MessageIcon::Information);
-        Read_File();
+        // The file stays open behind the box: the listing goes on from here.
+        busy.reset();
+        m_dialogs.messageBox(boxText, boxTitle, MessageIcon::Information);
+        busy.emplace(m_dialogs);
+        gatherRest();
+        m_files.close(File_Number);
+        showListing();
     } catch (const RuntimeError &error) {
         switch (error.code()) {
-        case ErrorCode::InputPastEndOfFile:
-            // The word is not in its letter file: list the file instead.
+        case ErrorCode::InputPastEndOfFile: {
+            // The word is not in its letter file: list the file instead. The
+            // search has read all of it that the listing shows.
             m_files.close(File_Number);
-            Read_File();
+            const BusyScope busy(m_dialogs);
+            try {
+                showListing();
+            } catch (...) {
+                // Whatever was listed so far stays listed.
+            }
             break;
+        }
         case ErrorCode::FileNotFound:
             m_dialogs.messageBox(kMissingFileMessage.toString(), kMissingFileTitle.toString(), MessageIcon::Critical);
             break;
@@ -61,45 +98,31 @@ void Translator::Begin_Translation()
             m_files.close(File_Number);
             break;
         }
+    } catch (...) {
+        // Anything else from below, a failed allocation above all, ends the
+        // lookup like a file error.
+        m_files.close(File_Number);
     }
 }
 
 void Translator::Read_File()
 {
-    const QString prefix = firstChars(Search_Word, kPrefixLength);
-
-    // The selection after each appended record is the first headword of the
-    // whole list that shares the prefix, else the first headword. Remembering
-    // that first match while appending gives the same selections as scanning
-    // the list from the top after every record, in linear time.
-    qint16 firstMatch = -1;
-    for (qint16 i = 0, n = List1.count(); i < n && firstMatch < 0; ++i) {
-        if (firstChars(List1.text(i), kPrefixLength) == prefix)
-            firstMatch = i;
-    }
-
+    const auto release = qScopeGuard([this] { dropKept(); });
     try {
-        m_files.open(File_Number, Letter_File);
-        QString headword;
-        QString translation;
-        while (!m_files.eof(File_Number)) {
-            m_files.input(File_Number, headword, translation);
-            if (List1.count() >= EntryList::kMaxEntries)
-                throw RuntimeError(ErrorCode::OutOfMemory);
-            List1.append(headword);
-            List2.append(translation);
-
-            const qint16 last = static_cast<qint16>(List1.count() - 1);
-            if (firstMatch < 0 && firstChars(headword, kPrefixLength) == prefix)
-                firstMatch = last;
-            const qint16 nearest = firstMatch >= 0 ? firstMatch : 0;
-            if (List1.selectedIndex() != nearest)
-                List1.select(nearest);
+        const BusyScope busy(m_dialogs);
+        startListing();
+        try {
+            m_files.open(File_Number, Letter_File);
+            gatherRest();
+        } catch (...) {
+            // A file that cannot be opened lists nothing.
         }
-    } catch (const RuntimeError &) {
+        m_files.close(File_Number);
+        showListing();
+    } catch (...) {
         // Whatever was listed so far stays listed.
+        m_files.close(File_Number);
     }
-    m_files.close(File_Number);
 }
 
 void Translator::Recognize()
@@ -108,7 +131,89 @@ void Translator::Recognize()
     if (index < 0 || index >= List2.count())
         return;
     List2.select(index);
-    Label2.setText(properCase(List2.text(List2.selectedIndex())));
+    Label2.setText(properCase(displayText(List2.text(List2.selectedIndex()))));
+}
+
+void Translator::startListing()
+{
+    dropKept();
+    m_prefix = firstChars(Search_Word, kPrefixLength);
+    m_listed = List1.count();
+    m_room = EntryList::kMaxEntries - m_listed;
+    m_keptText = 0;
+    m_listingFull = false;
+
+    // The selection after each appended record is the first headword of the
+    // whole list that shares the prefix, else the first headword. Remembering
+    // that first match while gathering gives the same selection as scanning
+    // the list from the top after every record, in linear time.
+    m_firstMatch = -1;
+    for (qint16 i = 0; i < m_listed && m_firstMatch < 0; ++i) {
+        if (leadingChars(List1.text(i), kPrefixLength) == m_prefix)
+            m_firstMatch = i;
+    }
+}
+
+void Translator::keep(QStringView headword, QStringView translation)
+{
+    // The listing stops at the first record the lists cannot take.
+    if (m_listingFull)
+        return;
+    const qsizetype text = headword.size() + translation.size();
+    if (m_headwords.size() >= m_room || m_keptText + text > kMaxListedText) {
+        m_listingFull = true;
+        return;
+    }
+    if (m_headwords.isEmpty()) {
+        // Room for a full listing from the start, kept from one lookup to the next.
+        m_headwords.reserve(m_room);
+        m_translations.reserve(m_room);
+    }
+    m_headwords.append(headword.toString());
+    m_translations.append(translation.toString());
+    m_keptText += text;
+    if (m_firstMatch < 0 && leadingChars(headword, kPrefixLength) == m_prefix)
+        m_firstMatch = static_cast<qint16>(m_listed + m_headwords.size() - 1);
+}
+
+void Translator::gatherRest() noexcept
+{
+    try {
+        QStringView headword;
+        QStringView translation;
+        while (!m_listingFull && !m_files.eof(File_Number)) {
+            m_files.input(File_Number, headword, translation);
+            keep(headword, translation);
+        }
+    } catch (...) {
+        // A record cut short, a read error or a failed allocation ends the
+        // listing; what was gathered before it is listed.
+    }
+}
+
+void Translator::showListing()
+{
+    if (m_headwords.isEmpty())
+        return;
+    List1.appendAll(m_headwords);
+    List2.appendAll(m_translations);
+    // Appended one at a time, the records would move the selection at most
+    // twice: to the nearest headword right after the first record, then to
+    // the first match when it comes later. The owner of List1 sees the same
+    // selection changes here, in the same order.
+    const bool matchAtFirst = m_firstMatch >= 0 && m_firstMatch <= m_listed;
+    const qint16 afterFirst = matchAtFirst ? m_firstMatch : 0;
+    const qint16 nearest = m_firstMatch >= 0 ? m_firstMatch : 0;
+    for (const qint16 index : {afterFirst, nearest}) {
+        if (List1.selectedIndex() != index)
+            List1.select(index);
+    }
+}
+
+void Translator::dropKept() noexcept
+{
+    m_headwords.clear();
+    m_translations.clear();
 }
 
 } // namespace lexorra::dictionary

@@ -4,6 +4,7 @@
 #include "lookup_interfaces.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 namespace lexorra::dictionary {
@@ -27,9 +28,18 @@ public:
     Translator(EntryList &list1, EntryList &list2, Caption &label2, UserDialogs &dialogs);
     Q_DISABLE_COPY_MOVE(Translator)
 
+    /// Most characters of text one listing keeps in the two lists together.
+    /// Real letter files never come near it; it bounds the memory a file of
+    /// absurdly long records can take, as kMaxEntries bounds the count.
+    static constexpr qsizetype kMaxListedText = 64 * 1024 * 1024;
+
     /// Asks for a word, shows its translation when its letter file has it, and
     /// lists the whole letter file with the nearest headword selected. Warns
     /// when the letter file does not exist. Never throws.
+    ///
+    /// The file is read once: the records the listing will show are kept while
+    /// the word is searched for, and after its box the listing goes on reading
+    /// from where the search stopped.
     void Begin_Translation();
 
     /// Appends every record of the current letter file to List1 and List2 and
@@ -51,6 +61,12 @@ public:
     [[nodiscard]] const FileSlots &fileSlots() const { return m_files; }
 
 private:
+    void startListing();
+    void keep(QStringView headword, QStringView translation);
+    void gatherRest() noexcept;
+    void showListing();
+    void dropKept() noexcept;
+
     EntryList &List1;
     EntryList &List2;
     Caption &Label2;
@@ -60,6 +76,17 @@ private:
     QString Search_Word;
     QString Letter_File;
     qint16 File_Number = 0;
+
+    // The listing being gathered: records read but not yet in the lists, the
+    // room the lists have left, and the first headword sharing the prefix.
+    QStringList m_headwords;
+    QStringList m_translations;
+    QString m_prefix;
+    qsizetype m_keptText = 0;
+    qsizetype m_room = 0;
+    qint16 m_listed = 0;
+    qint16 m_firstMatch = -1;
+    bool m_listingFull = false;
 };
 
 } // namespace lexorra::dictionary

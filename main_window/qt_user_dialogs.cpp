@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -59,6 +60,18 @@ void QtUserDialogs::messageBox(const QString &text, const QString &title, dictio
     box.setTextFormat(Qt::PlainText);
     keepTitleVisible(box);
     box.exec();
+}
+
+void QtUserDialogs::setBusy(bool busy)
+{
+    // Only undo a cursor of our own, so that the override stack stays balanced.
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
 }
 
 } // namespace lexorra

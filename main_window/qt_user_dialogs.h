@@ -29,8 +29,12 @@ public:
     /// critical icon and one OK button. Empty texts are shown as they are.
     void messageBox(const QString &text, const QString &title, dictionary::MessageIcon icon) override;
 
+    /// The wait cursor over the whole application while @p busy.
+    void setBusy(bool busy) override;
+
 private:
     QPointer<QWidget> m_parent;
+    bool m_busy = false;
 };
 
 } // namespace lexorra

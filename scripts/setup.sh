@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Lexorra need,
 # when any of them is missing. Safe to run again: it does nothing then.
+#
+#   scripts/setup.sh [EXTRA_PACKAGE...]   also installs the packages named, for
+#                                         steps that need more (scripts/fuzz.sh)
 set -euo pipefail
 
 packages=(
@@ -12,6 +15,8 @@ packages=(
     desktop-file-utils appstream groff-base dpkg-dev
     # the real-window tests
     xvfb openbox x11-utils xdotool dbus-daemon python3-pyatspi
+    # whatever the caller needs besides
+    "$@"
 )
 
 missing=()

@@ -23,6 +23,7 @@ public:
         m_selected = -1;
     }
     void append(const QString &text) override { entries.append(text); }
+    void appendAll(const QStringList &texts) override { entries.append(texts); }
     [[nodiscard]] qint16 count() const override { return static_cast<qint16>(entries.size()); }
     [[nodiscard]] QString text(qint16 index) const override { return entries.value(index); }
     [[nodiscard]] qint16 selectedIndex() const override { return m_selected; }
@@ -67,6 +68,7 @@ public:
 
     QString prompt(const QString &message, const QString &title) override
     {
+        busyInDialog = busyInDialog || busyDepth != 0;
         if (onPrompt)
             onPrompt();
         prompts.append({message, title});
@@ -74,7 +76,13 @@ public:
     }
     void messageBox(const QString &text, const QString &title, lexorra::dictionary::MessageIcon icon) override
     {
+        busyInDialog = busyInDialog || busyDepth != 0;
         boxes.append({text, title, icon});
+    }
+    void setBusy(bool busy) override
+    {
+        busyDepth += busy ? 1 : -1;
+        busySpells += busy ? 1 : 0;
     }
 
     QStringList replies;
@@ -82,6 +90,11 @@ public:
     QList<Box> boxes;
     /// Runs as each prompt opens, before it answers.
     std::function<void()> onPrompt;
+    /// How many busy spells are running, how many began, and whether a prompt
+    /// or a box ever opened during one.
+    int busyDepth = 0;
+    int busySpells = 0;
+    bool busyInDialog = false;
 };
 
 } // namespace lexorra::testing

@@ -1,7 +1,8 @@
-// Reading records of two comma- or line-delimited fields, and deciding a
-// letter file's encoding from its bytes.
+// Reading records of two comma- or line-delimited fields, whole or piece by
+// piece, and decoding a letter file's bytes line by line.
 #include "delimited_reader.h"
 #include "letter_text.h"
+#include "record_reading.h"
 #include "runtime_error.h"
 
 #include <QRandomGenerator>
@@ -9,34 +10,78 @@
 
 using namespace lexorra::dictionary;
 using namespace Qt::StringLiterals;
+using lexorra::testing::PieceSource;
+using lexorra::testing::readAllRecords;
+using lexorra::testing::ReadOutcome;
 
 Q_DECLARE_METATYPE(lexorra::dictionary::TextEncoding)
 
 namespace {
 
-struct ReadOutcome
-{
-    QStringList records; // "headword|translation"
-    bool endedPastEnd = false;
-};
-
 // Reads records the way the listing does: while not at the end, read two fields.
 ReadOutcome readAll(const QString &text)
 {
     DelimitedReader reader(text);
+    return readAllRecords(reader);
+}
+
+// An endless run of one character, as a huge sparse file reads.
+class EndlessSource final : public TextSource
+{
+public:
+    explicit EndlessSource(QChar fill) : m_piece(64 * 1024, fill) {}
+    bool readMore(QString &out) override
+    {
+        out.append(m_piece);
+        given += m_piece.size();
+        return true;
+    }
+    qsizetype given = 0;
+
+private:
+    QString m_piece;
+};
+
+// The record syntax written out plainly over the whole text, one field at a
+// time, to hold the reader to.
+ReadOutcome referenceRead(const QString &text)
+{
+    const auto isBlank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    const auto isBreak = [](QChar c) { return c == u'\n' || c == u'\r'; };
+    qsizetype pos = 0;
+    const auto field = [&](QString &out) {
+        while (pos < text.size() && isBlank(text.at(pos)))
+            ++pos;
+        if (pos >= text.size())
+            return false;
+        if (text.at(pos) == u'"') {
+            const qsizetype close = ++pos;
+            while (pos < text.size() && text.at(pos) != u'"' && !isBreak(text.at(pos)))
+                ++pos;
+            out = text.mid(close, pos - close);
+        } else {
+            const qsizetype begin = pos;
+            while (pos < text.size() && text.at(pos) != u',' && !isBreak(text.at(pos)))
+                ++pos;
+            out = text.mid(begin, pos - begin);
+            while (!out.isEmpty() && isBlank(out.back()))
+                out.chop(1);
+        }
+        while (pos < text.size() && text.at(pos) != u',' && !isBreak(text.at(pos)))
+            ++pos;
+        if (pos < text.size())
+            pos += text.mid(pos, 2) == u"\r\n"_s ? 2 : 1;
+        return true;
+    };
     ReadOutcome outcome;
-    while (!reader.atEnd()) {
-        QString headword;
-        QString translation;
-        try {
-            reader.readRecord(headword, translation);
-        } catch (const RuntimeError &error) {
-            if (error.code() != ErrorCode::InputPastEndOfFile)
-                throw;
+    while (pos < text.size()) {
+        QString first;
+        QString second;
+        if (!field(first) || !field(second)) {
             outcome.endedPastEnd = true;
             break;
         }
-        outcome.records.append(headword + u'|' + translation);
+        outcome.records.append(first + u'|' + second);
     }
     return outcome;
 }
@@ -54,6 +99,10 @@ private slots:
     void anyTextReadsToTheEnd();
     void encoding_data();
     void encoding();
+    void piecesReadAsTheWhole();
+    void bytesDecodeTheSameInAnyPieces();
+    void longFieldIsCut();
+    void endlessFieldEndsTheText();
 };
 
 void TestDelimitedReader::records_data()
@@ -182,6 +231,23 @@ void TestDelimitedReader::encoding_data()
     QTest::newRow("UTF-16 big endian") << QByteArray("\xFE\xFF\x00\xE9\x00,", 6) << u"é,"_s
                                        << TextEncoding::Utf16BigEndian;
     QTest::newRow("empty") << QByteArray() << QString() << TextEncoding::Utf8;
+    QTest::newRow("damaged line loses only its own accents")
+        << QByteArray("\xC3\xA9t\xC3\xA9,summer\r\nna\xEFve,naive\n\xC3\xA0 la,alamode")
+        << u"été,summer\r\nnaïve,naive\nà la,alamode"_s << TextEncoding::Windows1252;
+    QTest::newRow("UTF-8 BOM then one damaged line")
+        << QByteArray("\xEF\xBB\xBF\xC3\xA9,a\r\xE9,b") << u"é,a\ré,b"_s << TextEncoding::Windows1252;
+    QTest::newRow("UTF-16 lone surrogates") << QByteArray("\xFF\xFE\x00\xD8"
+                                                          "a\x00"
+                                                          "\x00\xDC"
+                                                          "\x3D\xD8\x00\xDE"
+                                                          "\x00\xD8",
+                                                          14)
+                                            << u"\uFFFDa\uFFFD\U0001F600\uFFFD"_s << TextEncoding::Utf16LittleEndian;
+    QTest::newRow("UTF-16 odd byte at the end") << QByteArray("\xFE\xFF\x00"
+                                                              "a"
+                                                              "b",
+                                                              5)
+                                                << u"a\uFFFD"_s << TextEncoding::Utf16BigEndian;
 }
 
 void TestDelimitedReader::encoding()
@@ -193,6 +259,99 @@ void TestDelimitedReader::encoding()
     const DecodedText decoded = decodeLetterText(bytes);
     QCOMPARE(decoded.text, text);
     QCOMPARE(decoded.encoding, encoding);
+}
+
+void TestDelimitedReader::piecesReadAsTheWhole()
+{
+    // Random texts, heavy in delimiters, quotes and blanks, read in random
+    // pieces give the records the plain reading of the whole text gives.
+    QRandomGenerator random(20261207);
+    const QString alphabet = u"ab\u00E9\U0001F600,,\"\n\r \t"_s;
+    for (int round = 0; round < 3000; ++round) {
+        QString text;
+        const int length = random.bounded(0, 60);
+        for (int i = 0; i < length; ++i)
+            text += alphabet.at(random.bounded(alphabet.size()));
+        PieceSource source(text, [&random] { return random.bounded(1, 9); });
+        DelimitedReader reader;
+        reader.reset(&source);
+        const ReadOutcome expected = referenceRead(text);
+        const ReadOutcome streamed = readAllRecords(reader);
+        QCOMPARE(streamed.records, expected.records);
+        QCOMPARE(streamed.endedPastEnd, expected.endedPastEnd);
+        QCOMPARE(readAll(text), expected);
+    }
+}
+
+void TestDelimitedReader::bytesDecodeTheSameInAnyPieces()
+{
+    // However a file's bytes are split by the reads, the text is the one of
+    // the whole file at once, for every kind of file.
+    QRandomGenerator random(8);
+    const QList<QByteArray> starts{QByteArray(), QByteArray("\xEF\xBB\xBF"), QByteArray("\xFF\xFE"),
+                                   QByteArray("\xFE\xFF")};
+    const QByteArray alphabet("a\xC3\xA9\xE9\xF0\x9F\x98\x80\xD8\xDC,\n\r\x00\xFF", 16);
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray bytes = starts.at(random.bounded(starts.size()));
+        const int length = random.bounded(0, 50);
+        for (int i = 0; i < length; ++i)
+            bytes += alphabet.at(random.bounded(alphabet.size()));
+        const DecodedText whole = decodeLetterText(bytes);
+
+        LetterDecoder decoder;
+        QString text;
+        for (qsizetype pos = 0; pos < bytes.size();) {
+            const qsizetype take = std::min<qsizetype>(random.bounded(1, 6), bytes.size() - pos);
+            decoder.decode(QByteArrayView(bytes).sliced(pos, take), text);
+            pos += take;
+        }
+        decoder.finish(text);
+        QVERIFY2(text == whole.text, bytes.toHex().constData());
+        QCOMPARE(decoder.encoding(), whole.encoding);
+        // No lone surrogate comes out of any file.
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text.at(i).isHighSurrogate())
+                QVERIFY(i + 1 < text.size() && text.at(++i).isLowSurrogate());
+            else
+                QVERIFY(!text.at(i).isLowSurrogate());
+        }
+    }
+}
+
+void TestDelimitedReader::longFieldIsCut()
+{
+    // A field beyond the limit keeps its first characters; the records after
+    // it read as usual.
+    const QString text = QString(DelimitedReader::kMaxFieldLength + 100000, u'x') + u"y,b\nc,d\n"_s;
+    PieceSource source(text, [] { return 64 * 1024; });
+    DelimitedReader reader;
+    reader.reset(&source);
+    QString first;
+    QString second;
+    reader.readRecord(first, second);
+    QCOMPARE(first, QString(DelimitedReader::kMaxFieldLength, u'x'));
+    QCOMPARE(second, u"b"_s);
+    reader.readRecord(first, second);
+    QCOMPARE(first + second, u"cd"_s);
+    QVERIFY(reader.atEnd());
+}
+
+void TestDelimitedReader::endlessFieldEndsTheText()
+{
+    // A field that never ends (a sparse file of NUL bytes reads so) is cut,
+    // and the text is taken to end after a bounded read.
+    EndlessSource source(QChar(u'\0'));
+    DelimitedReader reader;
+    reader.reset(&source);
+    QCOMPARE(reader.readField().size(), DelimitedReader::kMaxFieldLength);
+    QVERIFY(reader.atEnd());
+    QVERIFY(source.given <= DelimitedReader::kMaxFieldRun + 128 * 1024);
+    try {
+        (void)reader.readField();
+        QFAIL("a field was read after the end");
+    } catch (const RuntimeError &error) {
+        QCOMPARE(error.code(), ErrorCode::InputPastEndOfFile);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDelimitedReader)

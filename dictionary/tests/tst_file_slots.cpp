@@ -1,11 +1,14 @@
 // Numbered file slots: allocation, opening by bare name in the working
 // directory, reading, end of file, closing, and the error numbers of each.
 #include "file_slots.h"
+#include "letter_text.h"
+#include "record_reading.h"
 #include "runtime_error.h"
 #include "scratch_dir.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <functional>
@@ -50,6 +53,8 @@ private slots:
     void readsRecordsThenEnd();
     void readingAClosedSlotFails();
     void openIsConfinedToWorkingDirectory();
+    void fileReadInChunksReadsAsWhole_data();
+    void fileReadInChunksReadsAsWhole();
 
 private:
     std::unique_ptr<lexorra::testing::ScratchWorkingDir> m_dir;
@@ -167,6 +172,70 @@ void TestFileSlots::openIsConfinedToWorkingDirectory()
     FileSlots files;
     QCOMPARE(errorOf([&] { files.open(1, u"a.txt"_s); }), num(ErrorCode::FileNotFound));
     QCOMPARE(errorOf([&] { files.open(1, u"../a.txt"_s); }), num(ErrorCode::FileNotFound));
+}
+
+void TestFileSlots::fileReadInChunksReadsAsWhole_data()
+{
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<int>("unitBytes");
+
+    QTest::newRow("UTF-8 and Windows-1252 lines") << QByteArray() << 1;
+    QTest::newRow("UTF-8 byte-order mark") << QByteArray("\xEF\xBB\xBF") << 1;
+    QTest::newRow("UTF-16 little endian") << QByteArray("\xFF\xFE") << 2;
+    QTest::newRow("UTF-16 big endian") << QByteArray("\xFE\xFF") << 2;
+}
+
+void TestFileSlots::fileReadInChunksReadsAsWhole()
+{
+    // Random files of a few chunks, whose records, multi-byte characters and
+    // surrogate pairs straddle the chunk ends: reading them from the disk
+    // piece by piece gives the records of reading the whole text at once.
+    QFETCH(QByteArray, start);
+    QFETCH(int, unitBytes);
+    QRandomGenerator random(static_cast<quint32>(unitBytes * 31 + start.size()));
+    const QList<QByteArray> pieces{"apple",    ",",
+                                   "\n",       "\r\n",
+                                   "\"",       " ",
+                                   "\t",       "\xC3\xA9",
+                                   "\xE9",     "\xF0\x9F\x98\x80",
+                                   "\x00\xD8", "\x3D\xD8\x00\xDE",
+                                   "x,y\n"};
+    // The same text pieces, with a lone surrogate among them, for UTF-16.
+    const QList<QString> texts{
+        u"apple"_s, u","_s, u"\n"_s, u"\r\n"_s, u"\""_s, u" "_s, u"é"_s, u"😀"_s, QString(QChar(0xD800)), u"x,y\n"_s};
+    const bool bigEndian = start.startsWith("\xFE");
+    for (int round = 0; round < 4; ++round) {
+        QByteArray bytes = start;
+        while (bytes.size() < 3 * LetterFile::kChunkBytes + 1000) {
+            if (unitBytes == 1) {
+                bytes += pieces.at(random.bounded(pieces.size()));
+                continue;
+            }
+            for (const QChar unit : texts.at(random.bounded(texts.size()))) {
+                const char low = static_cast<char>(unit.unicode() & 0xFF);
+                const char high = static_cast<char>(unit.unicode() >> 8);
+                bytes += bigEndian ? QByteArray{&high, 1} + low : QByteArray{&low, 1} + high;
+            }
+        }
+        writeFile(u"r.txt"_s, bytes);
+
+        DelimitedReader whole(decodeLetterText(bytes).text);
+        const lexorra::testing::ReadOutcome expected = lexorra::testing::readAllRecords(whole);
+        FileSlots files;
+        files.open(1, u"r.txt"_s);
+        lexorra::testing::ReadOutcome streamed;
+        while (!files.eof(1)) {
+            QString headword;
+            QString translation;
+            if (errorOf([&] { files.input(1, headword, translation); }) != 0) {
+                streamed.endedPastEnd = true;
+                break;
+            }
+            streamed.records.append(headword + u'|' + translation);
+        }
+        QVERIFY(expected.records.size() > 100);
+        QCOMPARE(streamed, expected);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFileSlots)

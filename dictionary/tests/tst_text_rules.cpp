@@ -1,5 +1,5 @@
 // The word rules: normalising a reply, proper case, first characters and the
-// letter file's name.
+// letter file's name, and text cut to what a box can show.
 #include "text_rules.h"
 
 #include <QTest>
@@ -20,6 +20,8 @@ private slots:
     void firstChars();
     void letterFileName_data();
     void letterFileName();
+    void displayText_data();
+    void displayText();
 };
 
 void TestTextRules::normalisedWord_data()
@@ -112,6 +114,47 @@ void TestTextRules::letterFileName()
     QFETCH(QString, searchWord);
     QFETCH(QString, expected);
     QCOMPARE(lexorra::dictionary::letterFileName(searchWord), expected);
+}
+
+void TestTextRules::displayText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("cutAtWordBreak");
+
+    const QString word = u"mot "_s;
+    QTest::newRow("short text whole") << u"Le Chat Noir"_s << false;
+    QTest::newRow("exactly the limit") << QString(kMaxShownLength, u'x') << false;
+    QTest::newRow("long, words") << word.repeated(5000) << true;
+    QTest::newRow("long, one word") << QString(kMaxShownLength * 3, u'x') << false;
+    QTest::newRow("long, tabs and line breaks") << u"ab\tcd\nef\r\n"_s.repeated(2000) << true;
+    QTest::newRow("long, surrogate pairs") << u"\U0001F600"_s.repeated(kMaxShownLength) << false;
+    QTest::newRow("long, break far before the limit") << u"a "_s + QString(kMaxShownLength * 2, u'y') << false;
+}
+
+void TestTextRules::displayText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, cutAtWordBreak);
+
+    const QString shown = lexorra::dictionary::displayText(text);
+    QVERIFY(shown.size() <= kMaxShownLength);
+    if (text.size() <= kMaxShownLength) {
+        QCOMPARE(shown, text);
+        return;
+    }
+    // A cut text is a prefix of the whole, ended by an ellipsis, never ending
+    // in half a surrogate pair or in blanks.
+    QVERIFY(shown.endsWith(u'\u2026'));
+    const QString kept = shown.chopped(1);
+    QVERIFY(text.startsWith(kept));
+    QVERIFY(!kept.isEmpty());
+    QVERIFY(!kept.back().isHighSurrogate());
+    QVERIFY(!kept.back().isSpace());
+    // Where a word break lies near the limit, the cut falls on it, leaving
+    // most of the room used.
+    const QChar next = text.at(kept.size());
+    QCOMPARE(next.isSpace(), cutAtWordBreak);
+    QVERIFY(kept.size() > kMaxShownLength - 250);
 }
 
 QTEST_GUILESS_MAIN(TestTextRules)

@@ -1,13 +1,33 @@
 // Whole lookups against letter files on disk: the prompt, the boxes shown, the
 // two lists, the selected headword and the translation label.
+#include "delimited_reader.h"
 #include "fake_lookup.h"
 #include "scratch_dir.h"
+#include "text_rules.h"
 #include "translator.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// AddressSanitizer reserves terabytes of address space, so a limit on it
+// cannot be set under the sanitizer.
+#if defined(__SANITIZE_ADDRESS__)
+#define LEXORRA_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LEXORRA_ASAN 1
+#endif
+#endif
 
 using namespace lexorra::dictionary;
 using namespace lexorra::testing;
@@ -80,6 +100,11 @@ private slots:
     void failingLookupsNeverExhaustSlots();
     void selectionMatchesRecordByRecordScan();
     void recognizeFollowsList1();
+    void longTranslationIsCutForDisplay();
+    void hugeFilesTakeBoundedMemory_data();
+    void hugeFilesTakeBoundedMemory();
+    void exceptionsFromBelowEndTheLookup_data();
+    void exceptionsFromBelowEndTheLookup();
 
 private:
     std::unique_ptr<lexorra::testing::ScratchWorkingDir> m_dir;
@@ -176,6 +201,16 @@ void TestTranslator::lookup_data()
     QTest::newRow("one-letter search word")
         << LetterFiles{{u"a.txt"_s, "apple,pomme\na,un\n"}} << u"a"_s << QStringList{u"I|A|Un"_s}
         << QStringList{u"apple"_s, u"a"_s} << QStringList{u"pomme"_s, u"un"_s} << 1 << u"Un"_s;
+    QTest::newRow("UTF-8 file with one damaged line")
+        << LetterFiles{{u"c.txt"_s, "caf\xC3\xA9,caf\xC3\xA9 cr\xC3\xA8me\nco\xEFncidence,hasard\n"}} << u"café"_s
+        << QStringList{u"I|Café|Café Crème"_s} << QStringList{u"café"_s, u"coïncidence"_s}
+        << QStringList{u"café crème"_s, u"hasard"_s} << 0 << u"Café Crème"_s;
+    const QString lone = QString::fromUtf16(u"up,\xD800x\nun,y\xDC00\n");
+    QTest::newRow("UTF-16 with lone surrogates")
+        << LetterFiles{{u"u.txt"_s, QByteArray("\xFF\xFE", 2) +
+                                        QByteArray(reinterpret_cast<const char *>(lone.utf16()), lone.size() * 2)}}
+        << u"un"_s << QStringList{u"I|Un|Y\uFFFD"_s} << QStringList{u"up"_s, u"un"_s}
+        << QStringList{u"\uFFFDx"_s, u"y\uFFFD"_s} << 1 << u"Y\uFFFD"_s;
     QTest::newRow("empty translation") << LetterFiles{{u"n.txt"_s, "nothing,\"\"\n"}} << u"nothing"_s
                                        << QStringList{u"I|Nothing|"_s} << QStringList{u"nothing"_s}
                                        << QStringList{QString()} << 0 << QString();
@@ -206,6 +241,10 @@ void TestTranslator::lookup()
     QCOMPARE(lookup.list2.selectedIndex(), selected);
     QCOMPARE(lookup.label2.caption, label);
     QCOMPARE(lookup.translator.fileSlots().openCount(), 0);
+    // Busy while working, on every path, but never behind a prompt or a box.
+    QVERIFY(lookup.dialogs.busySpells > 0);
+    QCOMPARE(lookup.dialogs.busyDepth, 0);
+    QVERIFY(!lookup.dialogs.busyInDialog);
 }
 
 void TestTranslator::promptTexts()
@@ -317,6 +356,7 @@ void TestTranslator::selectionMatchesRecordByRecordScan()
         const QString word = words.at(random.bounded(words.size()));
 
         int expected = -1;
+        QList<int> changes;
         for (int appended = 1; appended <= heads.size(); ++appended) {
             expected = 0;
             for (int i = 0; i < appended; ++i) {
@@ -325,10 +365,19 @@ void TestTranslator::selectionMatchesRecordByRecordScan()
                     break;
                 }
             }
+            if (changes.isEmpty() || changes.back() != expected)
+                changes.append(expected);
         }
 
         Lookup lookup;
+        QList<int> seen;
+        lookup.list1.onSelectionChanged = [&] {
+            seen.append(lookup.list1.selectedIndex());
+            lookup.translator.Recognize();
+        };
         lookup.lookUp(word);
+        // The owner of List1 sees the same selection changes, in order.
+        QCOMPARE(seen, changes);
         QCOMPARE(lookup.list1.entries, heads);
         QCOMPARE(lookup.list1.selectedIndex(), qint16(expected));
         QCOMPARE(lookup.label2.caption, expected < 0 ? QString() : u"T"_s + QString::number(expected));
@@ -359,6 +408,161 @@ void TestTranslator::recognizeFollowsList1()
     lookup.translator.Recognize();
     QCOMPARE(lookup.label2.caption, u"kept"_s);
     QCOMPARE(lookup.list2.selectedIndex(), qint16(4));
+}
+
+void TestTranslator::longTranslationIsCutForDisplay()
+{
+    // A translation of a megabyte reaches the list whole, but the box and the
+    // label get only what they can lay out at once.
+    const QByteArray translation = QByteArray("rouge ").repeated(175000);
+    writeFile(u"a.txt"_s, "apple,\"" + translation + "\"\npear,poire\n");
+    Lookup lookup;
+    lookup.lookUp(u"apple"_s);
+
+    QCOMPARE(lookup.dialogs.boxes.size(), 1);
+    const QString boxText = lookup.dialogs.boxes.first().text;
+    QVERIFY(boxText.size() <= kMaxShownLength);
+    QVERIFY(boxText.startsWith(u"Rouge Rouge"_s));
+    QVERIFY(boxText.endsWith(u"Rouge\u2026"_s));
+    QCOMPARE(lookup.list2.entries.first(), QString::fromLatin1(translation));
+    QCOMPARE(lookup.label2.caption, boxText);
+}
+
+void TestTranslator::hugeFilesTakeBoundedMemory_data()
+{
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<qint64>("sparseSize");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<int>("boxes");
+    QTest::addColumn<int>("listed");
+
+    constexpr qint64 kGiB = 1024LL * 1024 * 1024;
+    // A sparse file costs no disk, and reads as NUL bytes without a line break.
+    QTest::newRow("100 GB sparse file") << QByteArray() << 100 * kGiB << 0 << u"apple"_s << 0 << 0;
+    QTest::newRow("a record, then 100 GB of NUL")
+        << QByteArray("apple,pomme\n") << 100 * kGiB << 0 << u"apple"_s << 1 << 1;
+    // 64 MiB of ordinary records, more than the memory left to the lookup.
+    QTest::newRow("records beyond the memory limit")
+        << QByteArray() << qint64(0) << 2800000 << u"azzz"_s << 0 << int(EntryList::kMaxEntries);
+}
+
+void TestTranslator::hugeFilesTakeBoundedMemory()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(qint64, sparseSize);
+    QFETCH(int, records);
+    QFETCH(QString, reply);
+    QFETCH(int, boxes);
+    QFETCH(int, listed);
+
+    QFile file(u"a.txt"_s);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(head), head.size());
+    const QByteArray block = manyRecords(10000);
+    for (int written = 0; written < records; written += 10000)
+        QCOMPARE(file.write(block), block.size());
+    if (sparseSize > 0 && !file.resize(sparseSize))
+        QSKIP("this file system cannot hold a sparse file that large");
+    file.close();
+    constexpr qsizetype kHeadroom = 48 * 1024 * 1024;
+    QVERIFY(sparseSize > kHeadroom || file.size() > kHeadroom);
+
+    // 0 when the lookup ends as it should; what went wrong otherwise.
+    const auto run = [&]() -> int {
+        Lookup lookup;
+        lookup.lookUp(reply);
+        if (lookup.dialogs.boxes.size() != boxes || lookup.list1.count() != listed || lookup.list2.count() != listed ||
+            lookup.translator.fileSlots().openCount() != 0)
+            return 3;
+        return 0;
+    };
+
+#ifdef LEXORRA_ASAN
+    QCOMPARE(run(), 0);
+    QSKIP("the outcome is checked, but AddressSanitizer leaves no room for a memory limit");
+#else
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        // The child may use what it has mapped plus kHeadroom, less than the
+        // file: reading the file whole must fail there.
+        long pages = 0;
+        QFile statm(u"/proc/self/statm"_s);
+        if (statm.open(QIODevice::ReadOnly))
+            pages = statm.readAll().split(' ').value(0).toLong();
+        const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + kHeadroom;
+        const struct rlimit cap = {limit, limit};
+        if (pages <= 0 || ::setrlimit(RLIMIT_AS, &cap) != 0)
+            ::_exit(1);
+        void *whole = std::malloc(static_cast<size_t>(std::max<qint64>(file.size(), kHeadroom * 2)));
+        if (whole) {
+            std::free(whole);
+            ::_exit(2);
+        }
+        ::_exit(run());
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY2(WIFEXITED(status), "the lookup did not end normally under the memory limit");
+    QCOMPARE(WEXITSTATUS(status), 0);
+#endif
+}
+
+void TestTranslator::exceptionsFromBelowEndTheLookup_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<bool>("allocation");
+    QTest::newRow("found word, allocation fails") << u"apricot"_s << true;
+    QTest::newRow("missing word, allocation fails") << u"axolotl"_s << true;
+    QTest::newRow("found word, other exception") << u"apricot"_s << false;
+    QTest::newRow("missing word, other exception") << u"axolotl"_s << false;
+}
+
+void TestTranslator::exceptionsFromBelowEndTheLookup()
+{
+    // A list that fails as it takes the listing: the lookup ends there, with
+    // the file closed and nothing thrown at the caller, and the next lookup
+    // works as usual.
+    QFETCH(QString, reply);
+    QFETCH(bool, allocation);
+    writeFile(u"a.txt"_s, "apple,pomme\napricot,abricot\n");
+    Lookup lookup;
+    bool failing = true;
+    struct FailingList final : EntryList
+    {
+        FakeEntryList &inner;
+        const bool &failing;
+        bool allocation;
+        FailingList(FakeEntryList &list, const bool &fail, bool bad) : inner(list), failing(fail), allocation(bad) {}
+        void clear() override { inner.clear(); }
+        void append(const QString &text) override
+        {
+            if (failing && allocation)
+                throw std::bad_alloc();
+            if (failing)
+                throw std::runtime_error("list failure");
+            inner.append(text);
+        }
+        qint16 count() const override { return inner.count(); }
+        QString text(qint16 index) const override { return inner.text(index); }
+        qint16 selectedIndex() const override { return inner.selectedIndex(); }
+        void select(qint16 index) override { inner.select(index); }
+    } list2(lookup.list2, failing, allocation);
+    Translator translator(lookup.list1, list2, lookup.label2, lookup.dialogs);
+
+    lookup.dialogs.replies = {reply};
+    translator.Begin_Translation();
+    QCOMPARE(translator.fileSlots().openCount(), 0);
+    QCOMPARE(lookup.dialogs.busyDepth, 0);
+    QCOMPARE(lookup.list2.count(), qint16(0));
+
+    failing = false;
+    lookup.dialogs.replies = {reply};
+    translator.Begin_Translation();
+    QCOMPARE(translator.fileNumber(), qint16(1));
+    QCOMPARE(lookup.list2.entries, (QStringList{u"pomme"_s, u"abricot"_s}));
+    QCOMPARE(translator.fileSlots().openCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestTranslator)

@@ -1,0 +1,98 @@
+#include "letter_file.h"
+
+#include "runtime_error.h"
+
+#include <QFile>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lexorra::dictionary {
+
+namespace {
+
+ErrorCode errorForOpen(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return ErrorCode::FileNotFound;
+    case ENAMETOOLONG:
+    case ELOOP:
+    case EILSEQ:
+        return ErrorCode::BadFileNameOrNumber;
+    default:
+        return ErrorCode::PathFileAccessError;
+    }
+}
+
+} // namespace
+
+LetterFile::~LetterFile()
+{
+    close();
+}
+
+void LetterFile::open(const QString &name)
+{
+    close();
+    if (name.contains(u'/'))
+        throw RuntimeError(ErrorCode::FileNotFound);
+    if (name.isEmpty() || name.contains(QChar(u'\0')))
+        throw RuntimeError(ErrorCode::BadFileNameOrNumber);
+
+    // O_NONBLOCK keeps a FIFO of that name from blocking the open; whatever is
+    // not a regular file is refused right after it, before any read.
+    const int fd = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        throw RuntimeError(errorForOpen(errno));
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw RuntimeError(ErrorCode::PathFileAccessError);
+    }
+    m_fd = fd;
+    m_finished = false;
+    m_decoder.reset();
+}
+
+void LetterFile::close() noexcept
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    // Lets go of a long line held back, but keeps the chunk buffer for the next file.
+    m_decoder.reset();
+}
+
+bool LetterFile::readMore(QString &out)
+{
+    if (m_fd < 0 || m_finished)
+        return false;
+    if (m_chunk.size() != kChunkBytes)
+        m_chunk.resize(kChunkBytes);
+
+    const qsizetype before = out.size();
+    // A piece may be held back whole while the decoder waits for a line's
+    // end, so read on until text comes out or the file ends.
+    while (out.size() == before) {
+        const ssize_t got = ::read(m_fd, m_chunk.data(), static_cast<size_t>(kChunkBytes));
+        if (got < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            throw RuntimeError(ErrorCode::DeviceIoError);
+        }
+        if (got == 0) {
+            m_finished = true;
+            m_decoder.finish(out);
+            return out.size() > before;
+        }
+        m_decoder.decode(QByteArrayView(m_chunk.constData(), got), out);
+    }
+    return true;
+}
+
+} // namespace lexorra::dictionary
