@@ -12,7 +12,7 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -25,15 +25,6 @@ using lexorra::testing::FakeDialogs;
 using lexorra::testing::ScratchWorkingDir;
 using lexorra::testing::selectedRow;
 using lexorra::testing::texts;
-
-namespace {
-
-QPoint itemCentre(const QListWidget *list, int row)
-{
-    return list->visualItemRect(list->item(row)).center();
-}
-
-} // namespace
 
 class TestFrmTransEvents final : public QObject
 {
@@ -178,7 +169,7 @@ void TestFrmTransEvents::headwordClickShowsItsTranslation()
     QCOMPARE(selectedRow(list1(*m_window)), 3);
 
     QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
-    QListWidget *headwords = list1(*m_window);
+    QListView *headwords = list1(*m_window);
     QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, itemCentre(headwords, row));
     QCOMPARE(clicks.size(), 1);
     QCOMPARE(clicks.at(0).at(0).toInt(), row);
@@ -192,7 +183,7 @@ void TestFrmTransEvents::clickOnSelectedHeadwordChangesNothing()
     m_dialogs->replies = {u"apricot"_s};
     QTest::mouseClick(image1(*m_window), Qt::LeftButton);
     QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
-    QListWidget *headwords = list1(*m_window);
+    QListView *headwords = list1(*m_window);
     QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, itemCentre(headwords, 3));
     QCOMPARE(clicks.size(), 0);
     // Nor does a click below the last entry take the selection away.
@@ -206,7 +197,7 @@ void TestFrmTransEvents::ctrlClickKeepsTheSelection()
 {
     m_dialogs->replies = {u"apricot"_s};
     QTest::mouseClick(image1(*m_window), Qt::LeftButton);
-    QListWidget *headwords = list1(*m_window);
+    QListView *headwords = list1(*m_window);
     QTest::mouseClick(headwords->viewport(), Qt::LeftButton, Qt::ControlModifier, itemCentre(headwords, 3));
     QCOMPARE(selectedRow(headwords), 3);
     QTest::keyClick(headwords, Qt::Key_Space, Qt::ControlModifier);
@@ -243,7 +234,7 @@ void TestFrmTransEvents::translationListStaysHidden()
 {
     m_dialogs->replies = {u"azure"_s};
     QTest::mouseClick(image1(*m_window), Qt::LeftButton);
-    QCOMPARE(list2(*m_window)->count(), 5);
+    QCOMPARE(rowCount(list2(*m_window)), 5);
     QVERIFY(!list2(*m_window)->isVisible());
     QCOMPARE(texts(list2(*m_window)),
              (QStringList{u"vetements"_s, u"pomme"_s, u"appliquer, demander"_s, u"abricot"_s, u"LE CIEL bleu"_s}));
@@ -253,7 +244,7 @@ void TestFrmTransEvents::cancelledPromptKeepsTheListing()
 {
     m_dialogs->replies = {u"apple"_s};
     QTest::mouseClick(image1(*m_window), Qt::LeftButton);
-    QListWidget *headwords = list1(*m_window);
+    QListView *headwords = list1(*m_window);
     QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, itemCentre(headwords, 4));
     QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
 
@@ -261,7 +252,7 @@ void TestFrmTransEvents::cancelledPromptKeepsTheListing()
     QTest::mouseClick(image1(*m_window), Qt::LeftButton);
     QCOMPARE(m_dialogs->prompts.size(), 2);
     QCOMPARE(clicks.size(), 0);
-    QCOMPARE(headwords->count(), 5);
+    QCOMPARE(rowCount(headwords), 5);
     QCOMPARE(selectedRow(headwords), 4);
     QCOMPARE(label2(*m_window)->text(), u"Le Ciel Bleu"_s);
     QCOMPARE(m_window->translator().searchWord(), u"apple"_s);

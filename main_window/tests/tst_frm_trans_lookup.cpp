@@ -9,7 +9,7 @@
 #include "scratch_dir.h"
 
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -121,8 +121,8 @@ void TestFrmTransLookup::missingLetterFileWarns()
     QCOMPARE(box.text, u"Enter an alphabet please :o)"_s);
     QCOMPARE(box.icon, QMessageBox::Critical);
     QCOMPARE(box.buttons, QStringList{u"OK"_s});
-    QCOMPARE(list1(*m_window)->count(), 0);
-    QCOMPARE(list2(*m_window)->count(), 0);
+    QCOMPARE(rowCount(list1(*m_window)), 0);
+    QCOMPARE(rowCount(list2(*m_window)), 0);
     QCOMPARE(label2(*m_window)->text(), QString());
 }
 
@@ -187,7 +187,7 @@ void TestFrmTransLookup::cancelledPromptChangesNothing()
 
     QVERIFY(script.allStepsRun());
     QCOMPARE(script.unexpectedBoxes(), 0);
-    QCOMPARE(list1(*m_window)->count(), 3);
+    QCOMPARE(rowCount(list1(*m_window)), 3);
     QCOMPARE(selectedRow(list1(*m_window)), 0);
     QCOMPARE(label2(*m_window)->text(), u"Pomme"_s);
     QCOMPARE(m_window->translator().searchWord(), u"apple"_s);
@@ -246,8 +246,8 @@ void TestFrmTransLookup::headwordClickAfterLookup()
     QCOMPARE(box.title, u"Apple"_s);
     QCOMPARE(box.text, u"Pomme"_s);
 
-    QListWidget *headwords = list1(*m_window);
-    QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, headwords->visualItemRect(headwords->item(2)).center());
+    QListView *headwords = list1(*m_window);
+    QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, itemCentre(headwords, 2));
     QCOMPARE(selectedRow(headwords), 2);
     QCOMPARE(selectedRow(list2(*m_window)), 2);
     QCOMPARE(label2(*m_window)->text(), u"Hache"_s);
