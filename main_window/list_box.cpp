@@ -36,16 +36,16 @@ Qt::ItemFlags ListBoxModel::flags(const QModelIndex &index) const
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
 }
 
-void ListBoxModel::append(QStringList entries)
+void ListBoxModel::appendFrom(QStringList &batch)
 {
-    if (entries.isEmpty())
+    if (batch.isEmpty())
         return;
     const int first = static_cast<int>(m_entries.size());
-    beginInsertRows(QModelIndex(), first, first + static_cast<int>(entries.size()) - 1);
-    if (m_entries.isEmpty())
-        m_entries = std::move(entries);
-    else
-        m_entries.append(entries);
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(batch.size()) - 1);
+    // The texts move, not their copies; emptying the batch then frees nothing
+    // and both lists keep their capacity, so a lookup allocates no fresh list.
+    m_entries.append(std::move(batch));
+    batch.clear();
     endInsertRows();
 }
 
@@ -69,28 +69,16 @@ ListBox::ListBox(QWidget *parent) : QListView(parent), m_entries(new ListBoxMode
     setDragEnabled(false);
 }
 
-void ListBox::append(QStringList entries)
+void ListBox::appendFrom(QStringList &batch)
 {
-    m_entries->append(std::move(entries));
+    m_entries->appendFrom(batch);
 }
 
 void ListBox::clear()
 {
+    // The reset empties the selection without reporting it.
     m_entries->clear();
-}
-
-int ListBox::selectedRow() const
-{
-    // The selection, not the current row: a list that gets the focus before
-    // anything was selected has a current row and still no selection. The
-    // selected entry is the current one whenever there is one, which spares a
-    // search of the selection on every call.
-    const QItemSelectionModel *selection = selectionModel();
-    const QModelIndex current = currentIndex();
-    if (current.isValid() && selection->isSelected(current))
-        return current.row();
-    const QModelIndexList selected = selection->selectedIndexes();
-    return selected.isEmpty() ? -1 : selected.first().row();
+    m_selectedRow = -1;
 }
 
 void ListBox::selectRow(int row)
@@ -120,6 +108,11 @@ QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex 
 void ListBox::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
 {
     QListView::selectionChanged(selected, deselected);
+    // The selection, not the current row: a list that gets the focus before
+    // anything was selected has a current row and still no selection. And the
+    // current row moves only after the selection has changed.
+    const QModelIndexList rows = selectionModel()->selectedIndexes();
+    m_selectedRow = rows.isEmpty() ? -1 : rows.first().row();
     Q_EMIT selectedEntryChanged();
 }
 
@@ -130,7 +123,7 @@ void ListBoxEntries::flush()
 {
     if (m_pending.isEmpty())
         return;
-    m_list.append(std::exchange(m_pending, QStringList()));
+    m_list.appendFrom(m_pending);
 }
 
 void ListBoxEntries::clear()

@@ -26,8 +26,9 @@ public:
     /// The entries, top to bottom.
     [[nodiscard]] const QStringList &entries() const { return m_entries; }
 
-    /// Adds @p entries at the end, as one insertion.
-    void append(QStringList entries);
+    /// Moves the texts of @p batch to the end, as one insertion, and leaves
+    /// @p batch empty. Both lists keep their memory for the next listing.
+    void appendFrom(QStringList &batch);
     /// Removes every entry, as one reset.
     void clear();
 
@@ -49,17 +50,18 @@ public:
     explicit ListBox(QWidget *parent);
     Q_DISABLE_COPY_MOVE(ListBox)
 
-    [[nodiscard]] int count() const { return m_entries->rowCount(); }
+    [[nodiscard]] int count() const { return static_cast<int>(m_entries->entries().size()); }
     /// The entry at @p row, or empty text outside the list.
     [[nodiscard]] QString text(int row) const { return m_entries->entries().value(row); }
-    /// Adds @p entries at the end in one step.
-    void append(QStringList entries);
+    /// Moves the texts of @p batch to the end in one step; @p batch is left
+    /// empty.
+    void appendFrom(QStringList &batch);
     /// Removes every entry. Emptying the list is no choice of an entry: it
     /// leaves no selection and is not reported by selectedEntryChanged().
     void clear();
 
     /// The row of the selected entry, or -1 when none is selected.
-    [[nodiscard]] int selectedRow() const;
+    [[nodiscard]] int selectedRow() const { return m_selectedRow; }
     /// Selects the entry at @p row as a click does, or takes the selection
     /// away when @p row is -1. Rows past the end change nothing.
     void selectRow(int row);
@@ -76,6 +78,9 @@ protected:
 
 private:
     ListBoxModel *m_entries;
+    // The selected row, kept up to date on every change of the selection: a
+    // listing asks for it after each record it appends.
+    int m_selectedRow = -1;
 };
 
 /// The entry list of a lookup over a list box.
