@@ -10,9 +10,11 @@
 #include "picture_button.h"
 #include "scratch_dir.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QListView>
+#include <QMap>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -46,6 +48,7 @@ private Q_SLOTS:
     void keysMoveTheSelectionLikeClicks();
     void translationListStaysHidden();
     void cancelledPromptKeepsTheListing();
+    void screenReaderReadsTheListing();
     void pointerOverAboutLabelShowsFrameAndOpensAbout();
     void pointerElsewhereOpensNothing();
 
@@ -256,6 +259,37 @@ void TestFrmTransEvents::cancelledPromptKeepsTheListing()
     QCOMPARE(selectedRow(headwords), 4);
     QCOMPARE(label2(*m_window)->text(), u"Le Ciel Bleu"_s);
     QCOMPARE(m_window->translator().searchWord(), u"apple"_s);
+}
+
+void TestFrmTransEvents::screenReaderReadsTheListing()
+{
+    // A screen reader finds both lists by name, the translations hidden, and
+    // reads the listing with the nearest headword selected, then the entry the
+    // user clicks.
+    m_dialogs->replies = {u"apricot"_s};
+    QTest::mouseClick(image1(*m_window), Qt::LeftButton);
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(m_window.get());
+    QVERIFY(window);
+    QMap<QString, QAccessibleInterface *> lists;
+    for (int i = 0; i < window->childCount(); ++i) {
+        QAccessibleInterface *child = window->child(i);
+        if (child && child->role() == QAccessible::List)
+            lists.insert(child->text(QAccessible::Name), child);
+    }
+    QCOMPARE(lists.keys(), (QStringList{u"Headwords"_s, u"Translations"_s}));
+    QCOMPARE(lists.value(u"Headwords"_s)->object(), list1(*m_window));
+    QVERIFY(!lists.value(u"Headwords"_s)->state().invisible);
+    QCOMPARE(lists.value(u"Translations"_s)->object(), list2(*m_window));
+    QVERIFY(lists.value(u"Translations"_s)->state().invisible);
+
+    const QStringList headwords = {u"apparel"_s, u"apple"_s, u"apply"_s, u"apricot"_s, u"azure"_s};
+    QCOMPARE(readAloud(list1(*m_window)), (ReaderView{headwords, {3}, 1}));
+    QCOMPARE(readAloud(list2(*m_window)).selected, QList<int>{3});
+    QTest::mouseClick(list1(*m_window)->viewport(), Qt::LeftButton, {}, itemCentre(list1(*m_window), 4));
+    QCOMPARE(readAloud(list1(*m_window)), (ReaderView{headwords, {4}, 1}));
+    const QStringList translations = {u"vetements"_s, u"pomme"_s, u"appliquer, demander"_s, u"abricot"_s,
+                                      u"LE CIEL bleu"_s};
+    QCOMPARE(readAloud(list2(*m_window)), (ReaderView{translations, {4}, 1}));
 }
 
 void TestFrmTransEvents::pointerOverAboutLabelShowsFrameAndOpensAbout()
