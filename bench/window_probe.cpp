@@ -289,7 +289,7 @@ private:
 class Program
 {
 public:
-    Program(Desktop &screen, const char *path) : m_screen(screen)
+    Program(Desktop &desktop, const char *path) : m_desktop(desktop)
     {
         const Clock::time_point started = Clock::now();
         m_pid = fork();
@@ -297,11 +297,11 @@ public:
             execl(path, path, static_cast<char *>(nullptr));
             _exit(127);
         }
-        m_main = screen.waitForActive([](Window, const std::string &title) { return title == kMainTitle; });
+        m_main = desktop.waitForActive([](Window, const std::string &title) { return title == kMainTitle; });
         if (!m_main)
             return;
-        m_client = screen.clientRect(m_main);
-        startupMs = screen.lastDrawingIn(m_client, started);
+        m_client = desktop.clientRect(m_main);
+        startupMs = desktop.lastDrawingIn(m_client, started);
     }
     ~Program()
     {
@@ -312,7 +312,7 @@ public:
         // The server lets the window go a little after the program: the next
         // run must not take it for its own.
         if (m_main)
-            m_screen.waitFor([this] { return m_screen.activeWindow() != m_main; });
+            m_desktop.waitFor([this] { return m_desktop.activeWindow() != m_main; });
     }
     Program(const Program &) = delete;
     Program &operator=(const Program &) = delete;
@@ -332,42 +332,42 @@ public:
     {
         Lookup result;
         // The window may still have moved since it was first shown.
-        m_client = m_screen.clientRect(m_main);
-        m_screen.click(m_client.x + kImage1X, m_client.y + kImage1Y);
-        if (!m_screen.waitForActive([](Window, const std::string &title) { return title == kPromptTitle; })) {
+        m_client = m_desktop.clientRect(m_main);
+        m_desktop.click(m_client.x + kImage1X, m_client.y + kImage1Y);
+        if (!m_desktop.waitForActive([](Window, const std::string &title) { return title == kPromptTitle; })) {
             std::fprintf(stderr, "window_probe: the prompt did not open after a click at %d,%d\n",
                          m_client.x + kImage1X, m_client.y + kImage1Y);
             return result;
         }
-        m_screen.settle(std::chrono::milliseconds(100));
-        m_screen.type(word);
-        m_screen.settle(std::chrono::milliseconds(100));
+        m_desktop.settle(std::chrono::milliseconds(100));
+        m_desktop.type(word);
+        m_desktop.settle(std::chrono::milliseconds(100));
 
-        m_screen.forgetDamage();
+        m_desktop.forgetDamage();
         Clock::time_point pressed = Clock::now();
-        m_screen.key(XK_Return);
+        m_desktop.key(XK_Return);
         const Rect list{m_client.x + kList1.x, m_client.y + kList1.y, kList1.width, kList1.height};
         if (found) {
             // The box carries the headword as its title; a window that has
             // just gone has none.
-            const Window box = m_screen.waitForActive([this](Window window, const std::string &title) {
+            const Window box = m_desktop.waitForActive([this](Window window, const std::string &title) {
                 return window != m_main && !title.empty() && title != kPromptTitle && title != kMainTitle;
             });
             if (!box) {
                 std::fprintf(stderr, "window_probe: no box for '%s'\n", word.c_str());
                 return result;
             }
-            result.boxMs = m_screen.lastDrawingIn(m_screen.clientRect(box), pressed);
-            m_screen.forgetDamage();
+            result.boxMs = m_desktop.lastDrawingIn(m_desktop.clientRect(box), pressed);
+            m_desktop.forgetDamage();
             pressed = Clock::now();
-            m_screen.key(XK_Return);
+            m_desktop.key(XK_Return);
         }
-        result.listingMs = m_screen.lastDrawingIn(list, pressed);
-        if (!m_screen.waitForActive([this](Window window, const std::string &) { return window == m_main; })) {
+        result.listingMs = m_desktop.lastDrawingIn(list, pressed);
+        if (!m_desktop.waitForActive([this](Window window, const std::string &) { return window == m_main; })) {
             std::fprintf(stderr, "window_probe: the main window did not come back after '%s'\n", word.c_str());
             result.listingMs = NAN;
         }
-        m_screen.settle(std::chrono::milliseconds(100));
+        m_desktop.settle(std::chrono::milliseconds(100));
         return result;
     }
 
@@ -386,7 +386,7 @@ public:
     double startupMs = NAN;
 
 private:
-    Desktop &m_screen;
+    Desktop &m_desktop;
     pid_t m_pid = -1;
     Window m_main = 0;
     Rect m_client;
@@ -416,8 +416,8 @@ int main(int argc, char **argv)
     const std::string missingWord = argv[3];
     const int rounds = argc > 4 ? std::max(1, std::atoi(argv[4])) : 15;
 
-    Desktop screen;
-    if (!screen.isOpen()) {
+    Desktop desktop;
+    if (!desktop.isOpen()) {
         std::fprintf(stderr, "window_probe: no X display with the DAMAGE and XTEST extensions\n");
         return 1;
     }
@@ -430,7 +430,7 @@ int main(int argc, char **argv)
     double restingMiB = NAN;
     double afterTenMiB = NAN;
     {
-        Program running(screen, program);
+        Program running(desktop, program);
         if (!running.isShown()) {
             std::fprintf(stderr, "window_probe: the main window did not appear\n");
             return 1;
@@ -451,7 +451,7 @@ int main(int argc, char **argv)
         }
     }
     for (int round = 0; round < rounds; ++round) {
-        Program fresh(screen, program);
+        Program fresh(desktop, program);
         if (!fresh.isShown())
             continue;
         startup.push_back(fresh.startupMs);
