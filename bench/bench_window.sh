@@ -110,6 +110,7 @@ for _ in $(seq 100); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id' && break
     sleep 0.05
 done
+sleep 0.5 # the window manager announces itself a little before it manages windows
 
 (cd "$work" && "$probe" "$program" "$found" "$missing" "$rounds")
 

@@ -106,6 +106,7 @@ public:
         XDamageCreate(m_display, m_root, XDamageReportRawRectangles);
         XSelectInput(m_display, m_root, PropertyChangeMask);
         m_activeAtom = XInternAtom(m_display, "_NET_ACTIVE_WINDOW", False);
+        m_clientListAtom = XInternAtom(m_display, "_NET_CLIENT_LIST", False);
         m_nameAtom = XInternAtom(m_display, "_NET_WM_NAME", False);
         m_utf8Atom = XInternAtom(m_display, "UTF8_STRING", False);
         XSync(m_display, False);
@@ -217,6 +218,29 @@ public:
             key(XStringToKeysym(std::string(1, c).c_str()));
     }
 
+    /// A managed top-level window titled @p wanted, or 0.
+    Window clientTitled(const std::string &wanted)
+    {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char *data = nullptr;
+        Window found = 0;
+        if (XGetWindowProperty(m_display, m_root, m_clientListAtom, 0, 4096, False, XA_WINDOW, &type, &format, &count,
+                               &after, &data) == Success &&
+            data) {
+            const auto *windows = reinterpret_cast<const Window *>(data);
+            for (unsigned long i = 0; i < count && !found; ++i) {
+                if (title(windows[i]) == wanted)
+                    found = windows[i];
+            }
+        }
+        if (data)
+            XFree(data);
+        return found;
+    }
+
     /// The focused top-level window, or 0.
     Window activeWindow()
     {
@@ -233,6 +257,24 @@ public:
         if (data)
             XFree(data);
         return window;
+    }
+
+    /// The title of @p window, empty when it has none or is gone.
+    std::string title(Window window)
+    {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char *data = nullptr;
+        std::string name;
+        if (XGetWindowProperty(m_display, window, m_nameAtom, 0, 1024, False, m_utf8Atom, &type, &format, &count,
+                               &after, &data) == Success &&
+            data)
+            name.assign(reinterpret_cast<char *>(data), count);
+        if (data)
+            XFree(data);
+        return name;
     }
 
 private:
@@ -259,27 +301,11 @@ private:
         }
     }
 
-    std::string title(Window window)
-    {
-        Atom type = 0;
-        int format = 0;
-        unsigned long count = 0;
-        unsigned long after = 0;
-        unsigned char *data = nullptr;
-        std::string name;
-        if (XGetWindowProperty(m_display, window, m_nameAtom, 0, 1024, False, m_utf8Atom, &type, &format, &count,
-                               &after, &data) == Success &&
-            data)
-            name.assign(reinterpret_cast<char *>(data), count);
-        if (data)
-            XFree(data);
-        return name;
-    }
-
     ::Display *m_display = nullptr;
     Window m_root = 0;
     int m_damageEvent = 0;
     Atom m_activeAtom = 0;
+    Atom m_clientListAtom = 0;
     Atom m_nameAtom = 0;
     Atom m_utf8Atom = 0;
     std::vector<Damage> m_damage;
@@ -297,7 +323,14 @@ public:
             execl(path, path, static_cast<char *>(nullptr));
             _exit(127);
         }
-        m_main = desktop.waitForActive([](Window, const std::string &title) { return title == kMainTitle; });
+        // The window manager normally gives the new window the focus; should
+        // it not, the window is found among the managed ones, and the first
+        // click focuses it.
+        desktop.waitFor([&] {
+            const Window active = desktop.activeWindow();
+            m_main = active && desktop.title(active) == kMainTitle ? active : desktop.clientTitled(kMainTitle);
+            return m_main != 0;
+        });
         if (!m_main)
             return;
         m_client = desktop.clientRect(m_main);
