@@ -13,7 +13,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -71,8 +71,9 @@ int main(int argc, char **argv)
     const double median = lexorra::bench::medianMs(kRuns, [&] {
         window.Image1_Click();
         QCoreApplication::processEvents();
-        listed = listed && list1(window)->count() == lexorra::bench::kRecords && list2(window)->count() == lexorra::bench::kRecords &&
-                 list1(window)->currentRow() == 0 && !label2(window)->text().isEmpty() && dialogs.boxes == 0;
+        listed = listed && list1(window)->model()->rowCount() == lexorra::bench::kRecords &&
+                 list2(window)->model()->rowCount() == lexorra::bench::kRecords &&
+                 list1(window)->currentIndex().row() == 0 && !label2(window)->text().isEmpty() && dialogs.boxes == 0;
     });
     if (!listed) {
         std::fprintf(stderr, "bench_gui: the lookup did not list the letter file as expected\n");

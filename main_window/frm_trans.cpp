@@ -99,7 +99,7 @@ FrmTrans::FrmTrans(dictionary::UserDialogs *dialogs, QWidget *parent) : QWidget(
     connect(Image1, &PictureButton::clicked, this, &FrmTrans::Image1_Click);
     // The one route of every selection change of the headword list, whether a
     // click, a key or the listing made it.
-    connect(List1, &QListWidget::itemSelectionChanged, this, &FrmTrans::List1_Click);
+    connect(List1, &ListBox::selectedEntryChanged, this, &FrmTrans::List1_Click);
     connect(Command1, &QPushButton::clicked, this, &FrmTrans::Command1_Click);
 
     // The quit button is the window's cancel button: Esc presses it wherever

@@ -12,7 +12,6 @@
 #include <memory>
 
 class QLabel;
-class QListWidget;
 class QPushButton;
 
 namespace lexorra {
@@ -20,6 +19,7 @@ namespace lexorra {
 class FrameShape;
 
 class LabelCaption;
+class ListBox;
 class ListBoxEntries;
 class PictureButton;
 
@@ -82,8 +82,8 @@ private:
     void showListing();
 
     // The controls, declared in the order in which they are created.
-    QListWidget *List2 = nullptr;
-    QListWidget *List1 = nullptr;
+    ListBox *List2 = nullptr;
+    ListBox *List1 = nullptr;
     QPushButton *Command1 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *Label1 = nullptr;

@@ -1,19 +1,95 @@
 #include "list_box.h"
 
 #include <QItemSelectionModel>
-#include <QSignalBlocker>
+
+#include <utility>
 
 namespace lexorra {
 
-ListBox::ListBox(QWidget *parent) : QListWidget(parent)
+ListBoxModel::ListBoxModel(QObject *parent) : QAbstractListModel(parent)
+{}
+
+int ListBoxModel::rowCount(const QModelIndex &parent) const
 {
+    return parent.isValid() ? 0 : static_cast<int>(m_entries.size());
+}
+
+QVariant ListBoxModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_entries.size())
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+    // A screen reader reads an entry by this role and falls back to the
+    // displayed text only when it is empty; an empty entry then stays empty.
+    case Qt::AccessibleTextRole:
+        return m_entries.at(index.row());
+    default:
+        return QVariant();
+    }
+}
+
+Qt::ItemFlags ListBoxModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+}
+
+void ListBoxModel::appendFrom(QStringList &batch)
+{
+    if (batch.isEmpty())
+        return;
+    const int first = static_cast<int>(m_entries.size());
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(batch.size()) - 1);
+    // The texts move, not their copies; emptying the batch then frees nothing
+    // and both lists keep their capacity, so a lookup allocates no fresh list.
+    m_entries.append(std::move(batch));
+    batch.clear();
+    endInsertRows();
+}
+
+void ListBoxModel::clear()
+{
+    // A reset, not a removal of rows: the view and the selection drop
+    // everything at once, and the selection is emptied without a report.
+    beginResetModel();
+    m_entries.clear();
+    endResetModel();
+}
+
+ListBox::ListBox(QWidget *parent) : QListView(parent), m_entries(new ListBoxModel(this))
+{
+    setModel(m_entries);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setSortingEnabled(false);
     // Every entry is one line of the same font, so the view need not measure
     // each of them: tens of thousands of entries list in milliseconds.
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setDragEnabled(false);
+}
+
+void ListBox::appendFrom(QStringList &batch)
+{
+    m_entries->appendFrom(batch);
+}
+
+void ListBox::clear()
+{
+    // The reset empties the selection without reporting it.
+    m_entries->clear();
+    m_selectedRow = -1;
+}
+
+void ListBox::selectRow(int row)
+{
+    if (row < 0) {
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
+        return;
+    }
+    if (row >= count())
+        return;
+    selectionModel()->setCurrentIndex(m_entries->index(row), QItemSelectionModel::ClearAndSelect);
 }
 
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex &index, const QEvent *event) const
@@ -23,35 +99,51 @@ QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex 
     // selected entry instead.
     if (!index.isValid())
         return QItemSelectionModel::NoUpdate;
-    const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+    const QItemSelectionModel::SelectionFlags command = QListView::selectionCommand(index, event);
     if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
         return QItemSelectionModel::NoUpdate;
     return command;
 }
 
-ListBoxEntries::ListBoxEntries(QListWidget &list) : m_list(list)
+void ListBox::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QListView::selectionChanged(selected, deselected);
+    // The selection, not the current row: a list that gets the focus before
+    // anything was selected has a current row and still no selection. And the
+    // current row moves only after the selection has changed.
+    const QModelIndexList rows = selectionModel()->selectedIndexes();
+    m_selectedRow = rows.isEmpty() ? -1 : rows.first().row();
+    Q_EMIT selectedEntryChanged();
+}
+
+ListBoxEntries::ListBoxEntries(ListBox &list) : m_list(list)
 {}
 
 void ListBoxEntries::flush()
 {
     if (m_pending.isEmpty())
         return;
-    m_list.addItems(m_pending);
-    m_pending.clear();
+    m_list.appendFrom(m_pending);
 }
 
 void ListBoxEntries::clear()
 {
     m_pending.clear();
-    // Emptying the list is no choice of an entry: it is not reported as a
-    // selection change, and the list is left with no selection.
-    const QSignalBlocker blocker(m_list);
     m_list.clear();
 }
 
 void ListBoxEntries::append(const QString &text)
 {
     m_pending.append(text);
+}
+
+void ListBoxEntries::appendAll(const QStringList &texts)
+{
+    // A whole listing usually arrives at once: sharing it costs nothing.
+    if (m_pending.isEmpty())
+        m_pending = texts;
+    else
+        m_pending.append(texts);
 }
 
 qint16 ListBoxEntries::count() const
@@ -64,34 +156,19 @@ QString ListBoxEntries::text(qint16 index) const
     if (index < 0)
         return QString();
     if (index < m_list.count())
-        return m_list.item(index)->text();
+        return m_list.text(index);
     return m_pending.value(index - m_list.count());
 }
 
 qint16 ListBoxEntries::selectedIndex() const
 {
-    // The selection, not the current row: a list that gets the focus before
-    // anything was selected has a current row and still no selection. The
-    // selected entry is the current one whenever there is one, which spares a
-    // search of the selection on every call.
-    const QItemSelectionModel *selection = m_list.selectionModel();
-    const int current = m_list.currentRow();
-    if (current >= 0 && selection->isRowSelected(current))
-        return static_cast<qint16>(current);
-    const QModelIndexList selected = selection->selectedIndexes();
-    return selected.isEmpty() ? qint16(-1) : static_cast<qint16>(selected.first().row());
+    return static_cast<qint16>(m_list.selectedRow());
 }
 
 void ListBoxEntries::select(qint16 index)
 {
     flush();
-    if (index < 0) {
-        m_list.setCurrentRow(-1, QItemSelectionModel::Clear);
-        return;
-    }
-    if (index >= m_list.count())
-        return;
-    m_list.setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+    m_list.selectRow(index);
 }
 
 } // namespace lexorra

@@ -4,7 +4,7 @@
 // object names, the way a test or an accessibility tool finds them.
 
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QString>
 #include <QWidget>
@@ -23,13 +23,13 @@ T *control(const QWidget &window, const QString &name)
     return window.findChild<T *>(name);
 }
 
-inline QListWidget *list1(const QWidget &window)
+inline QListView *list1(const QWidget &window)
 {
-    return control<QListWidget>(window, QStringLiteral("List1"));
+    return control<QListView>(window, QStringLiteral("List1"));
 }
-inline QListWidget *list2(const QWidget &window)
+inline QListView *list2(const QWidget &window)
 {
-    return control<QListWidget>(window, QStringLiteral("List2"));
+    return control<QListView>(window, QStringLiteral("List2"));
 }
 /// The About label of the main window, or element @p index of the About
 /// window's label array.

@@ -9,13 +9,14 @@
 #include "frm_trans.h"
 #include "frmab_out.h"
 #include "image_push_button.h"
+#include "list_widget_state.h"
 #include "resize_watch.h"
 #include "scratch_dir.h"
 #include "window_controls.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -115,8 +116,8 @@ void TestAboutOpening::everyCloseCollapsesAndHidesTheFrame()
     QVERIFY(!m_window->about());
 
     // The main window keeps its listing and label.
-    QCOMPARE(list1(*m_window)->count(), 2);
-    QCOMPARE(list1(*m_window)->currentRow(), 1);
+    QCOMPARE(rowCount(list1(*m_window)), 2);
+    QCOMPARE(currentRow(list1(*m_window)), 1);
     QCOMPARE(label2(*m_window)->text(), u"Abricot"_s);
 
     // The next movement over the label opens a fresh window at full size.

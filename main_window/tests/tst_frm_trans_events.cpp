@@ -10,9 +10,11 @@
 #include "picture_button.h"
 #include "scratch_dir.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
+#include <QMap>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -25,15 +27,6 @@ using lexorra::testing::FakeDialogs;
 using lexorra::testing::ScratchWorkingDir;
 using lexorra::testing::selectedRow;
 using lexorra::testing::texts;
-
-namespace {
-
-QPoint itemCentre(const QListWidget *list, int row)
-{
-    return list->visualItemRect(list->item(row)).center();
-}
-
-} // namespace
 
 class TestFrmTransEvents final : public QObject
 {
@@ -55,6 +48,7 @@ private Q_SLOTS:
     void keysMoveTheSelectionLikeClicks();
     void translationListStaysHidden();
     void cancelledPromptKeepsTheListing();
+    void screenReaderReadsTheListing();
     void pointerOverAboutLabelShowsFrameAndOpensAbout();
     void pointerElsewhereOpensNothing();
 
@@ -178,7 +172,7 @@ void TestFrmTransEvents::headwordClickShowsItsTranslation()
     QCOMPARE(selectedRow(list1(*m_window)), 3);
 
     QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
-    QListWidget *headwords = list1(*m_window);
+    QListView *headwords = list1(*m_window);
     QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, itemCentre(headwords, row));
     QCOMPARE(clicks.size(), 1);
     QCOMPARE(clicks.at(0).at(0).toInt(), row);
@@ -192,7 +186,7 @@ void TestFrmTransEvents::clickOnSelectedHeadwordChangesNothing()
     m_dialogs->replies = {u"apricot"_s};
     QTest::mouseClick(image1(*m_window), Qt::LeftButton);
     QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
-    QListWidget *headwords = list1(*m_window);
+    QListView *headwords = list1(*m_window);
     QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, itemCentre(headwords, 3));
     QCOMPARE(clicks.size(), 0);
     // Nor does a click below the last entry take the selection away.
@@ -206,7 +200,7 @@ void TestFrmTransEvents::ctrlClickKeepsTheSelection()
 {
     m_dialogs->replies = {u"apricot"_s};
     QTest::mouseClick(image1(*m_window), Qt::LeftButton);
-    QListWidget *headwords = list1(*m_window);
+    QListView *headwords = list1(*m_window);
     QTest::mouseClick(headwords->viewport(), Qt::LeftButton, Qt::ControlModifier, itemCentre(headwords, 3));
     QCOMPARE(selectedRow(headwords), 3);
     QTest::keyClick(headwords, Qt::Key_Space, Qt::ControlModifier);
@@ -243,7 +237,7 @@ void TestFrmTransEvents::translationListStaysHidden()
 {
     m_dialogs->replies = {u"azure"_s};
     QTest::mouseClick(image1(*m_window), Qt::LeftButton);
-    QCOMPARE(list2(*m_window)->count(), 5);
+    QCOMPARE(rowCount(list2(*m_window)), 5);
     QVERIFY(!list2(*m_window)->isVisible());
     QCOMPARE(texts(list2(*m_window)),
              (QStringList{u"vetements"_s, u"pomme"_s, u"appliquer, demander"_s, u"abricot"_s, u"LE CIEL bleu"_s}));
@@ -253,7 +247,7 @@ void TestFrmTransEvents::cancelledPromptKeepsTheListing()
 {
     m_dialogs->replies = {u"apple"_s};
     QTest::mouseClick(image1(*m_window), Qt::LeftButton);
-    QListWidget *headwords = list1(*m_window);
+    QListView *headwords = list1(*m_window);
     QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, itemCentre(headwords, 4));
     QSignalSpy clicks(m_window.get(), &FrmTrans::headwordClicked);
 
@@ -261,10 +255,41 @@ void TestFrmTransEvents::cancelledPromptKeepsTheListing()
     QTest::mouseClick(image1(*m_window), Qt::LeftButton);
     QCOMPARE(m_dialogs->prompts.size(), 2);
     QCOMPARE(clicks.size(), 0);
-    QCOMPARE(headwords->count(), 5);
+    QCOMPARE(rowCount(headwords), 5);
     QCOMPARE(selectedRow(headwords), 4);
     QCOMPARE(label2(*m_window)->text(), u"Le Ciel Bleu"_s);
     QCOMPARE(m_window->translator().searchWord(), u"apple"_s);
+}
+
+void TestFrmTransEvents::screenReaderReadsTheListing()
+{
+    // A screen reader finds both lists by name, the translations hidden, and
+    // reads the listing with the nearest headword selected, then the entry the
+    // user clicks.
+    m_dialogs->replies = {u"apricot"_s};
+    QTest::mouseClick(image1(*m_window), Qt::LeftButton);
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(m_window.get());
+    QVERIFY(window);
+    QMap<QString, QAccessibleInterface *> lists;
+    for (int i = 0; i < window->childCount(); ++i) {
+        QAccessibleInterface *child = window->child(i);
+        if (child && child->role() == QAccessible::List)
+            lists.insert(child->text(QAccessible::Name), child);
+    }
+    QCOMPARE(lists.keys(), (QStringList{u"Headwords"_s, u"Translations"_s}));
+    QCOMPARE(lists.value(u"Headwords"_s)->object(), list1(*m_window));
+    QVERIFY(!lists.value(u"Headwords"_s)->state().invisible);
+    QCOMPARE(lists.value(u"Translations"_s)->object(), list2(*m_window));
+    QVERIFY(lists.value(u"Translations"_s)->state().invisible);
+
+    const QStringList headwords = {u"apparel"_s, u"apple"_s, u"apply"_s, u"apricot"_s, u"azure"_s};
+    QCOMPARE(readAloud(list1(*m_window)), (ReaderView{headwords, {3}, 1}));
+    QCOMPARE(readAloud(list2(*m_window)).selected, QList<int>{3});
+    QTest::mouseClick(list1(*m_window)->viewport(), Qt::LeftButton, {}, itemCentre(list1(*m_window), 4));
+    QCOMPARE(readAloud(list1(*m_window)), (ReaderView{headwords, {4}, 1}));
+    const QStringList translations = {u"vetements"_s, u"pomme"_s, u"appliquer, demander"_s, u"abricot"_s,
+                                      u"LE CIEL bleu"_s};
+    QCOMPARE(readAloud(list2(*m_window)), (ReaderView{translations, {4}, 1}));
 }
 
 void TestFrmTransEvents::pointerOverAboutLabelShowsFrameAndOpensAbout()

@@ -4,11 +4,13 @@
 #include "frame_shape.h"
 #include "window_controls.h"
 #include "frm_trans.h"
+#include "list_box.h"
+#include "list_widget_state.h"
 #include "picture_button.h"
 
 #include <QFontInfo>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -206,10 +208,10 @@ void TestFrmTransLayout::visibleAtStart()
 void TestFrmTransLayout::startsEmpty()
 {
     FrmTrans window;
-    QCOMPARE(list1(window)->count(), 0);
-    QCOMPARE(list2(window)->count(), 0);
-    QVERIFY(list1(window)->selectedItems().isEmpty());
-    QVERIFY(list2(window)->selectedItems().isEmpty());
+    QCOMPARE(list1(window)->model()->rowCount(), 0);
+    QCOMPARE(list2(window)->model()->rowCount(), 0);
+    QVERIFY(!list1(window)->selectionModel()->hasSelection());
+    QVERIFY(!list2(window)->selectionModel()->hasSelection());
     QCOMPARE(label2(window)->text(), QString());
     QCOMPARE(window.translator().searchWord(), QString());
     QVERIFY(!window.isEnding());
@@ -519,13 +521,23 @@ void TestFrmTransLayout::listsKeepOrderAndSingleSelection()
 {
     QFETCH(QString, name);
     FrmTrans window;
-    auto *list = qobject_cast<QListWidget *>(control(window, name));
+    auto *list = qobject_cast<lexorra::ListBox *>(control(window, name));
     QVERIFY(list);
-    QVERIFY(!list->isSortingEnabled());
     QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
     QVERIFY(list->uniformItemSizes());
     QCOMPARE(list->viewMode(), QListView::ListMode);
     QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QVERIFY(!list->dragEnabled());
+    // Entries stay in the order they came, unsorted, and none can be edited.
+    lexorra::ListBoxEntries entries(*list);
+    const QStringList unsorted = {u"pear"_s, u"apple"_s, u"fig"_s, u"apple"_s};
+    for (const QString &entry : unsorted)
+        entries.append(entry);
+    entries.flush();
+    QCOMPARE(lexorra::testing::texts(list), unsorted);
+    const QModelIndex first = list->model()->index(0, 0);
+    QVERIFY(!(list->model()->flags(first) & (Qt::ItemIsEditable | Qt::ItemIsDragEnabled)));
+    QVERIFY(list->model()->flags(first) & Qt::ItemIsSelectable);
 }
 
 QTEST_MAIN(TestFrmTransLayout)

@@ -9,7 +9,7 @@
 #include "window_controls.h"
 
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -119,8 +119,8 @@ void TestFrmTransLookup::missingLetterFileWarns()
     QCOMPARE(box.text, u"Enter an alphabet please :o)"_s);
     QCOMPARE(box.icon, QMessageBox::Critical);
     QCOMPARE(box.buttons, QStringList{u"OK"_s});
-    QCOMPARE(list1(*m_window)->count(), 0);
-    QCOMPARE(list2(*m_window)->count(), 0);
+    QCOMPARE(rowCount(list1(*m_window)), 0);
+    QCOMPARE(rowCount(list2(*m_window)), 0);
     QCOMPARE(label2(*m_window)->text(), QString());
 }
 
@@ -177,7 +177,7 @@ void TestFrmTransLookup::cancelledPromptChangesNothing()
     lookUp(script);
 
     QVERIFY(script.ranAsWritten());
-    QCOMPARE(list1(*m_window)->count(), 3);
+    QCOMPARE(rowCount(list1(*m_window)), 3);
     QCOMPARE(selectedRow(list1(*m_window)), 0);
     QCOMPARE(label2(*m_window)->text(), u"Pomme"_s);
     QCOMPARE(m_window->translator().searchWord(), u"apple"_s);
@@ -229,9 +229,8 @@ void TestFrmTransLookup::headwordClickAfterLookup()
     QCOMPARE(box.title, u"Apple"_s);
     QCOMPARE(box.text, u"Pomme"_s);
 
-    QListWidget *headwords = list1(*m_window);
-    QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {},
-                      headwords->visualItemRect(headwords->item(2)).center());
+    QListView *headwords = list1(*m_window);
+    QTest::mouseClick(headwords->viewport(), Qt::LeftButton, {}, itemCentre(headwords, 2));
     QCOMPARE(selectedRow(headwords), 2);
     QCOMPARE(selectedRow(list2(*m_window)), 2);
     QCOMPARE(label2(*m_window)->text(), u"Hache"_s);

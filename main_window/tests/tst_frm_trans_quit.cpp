@@ -4,10 +4,11 @@
 
 #include "frm_trans.h"
 #include "window_controls.h"
+#include "list_box.h"
 #include "picture_button.h"
 
 #include <QCloseEvent>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -122,7 +123,9 @@ void TestFrmTransQuit::endsTheProgram()
     other.close();
     QCOMPARE(other.closeEvents, 0);
     QSignalSpy headwords(&window, &FrmTrans::headwordClicked);
-    list1(window)->addItem(u"late"_s);
+    lexorra::ListBoxEntries late(*qobject_cast<lexorra::ListBox *>(list1(window)));
+    late.append(u"late"_s);
+    late.flush();
     QTest::keyClick(list1(window), Qt::Key_Down);
     QCOMPARE(headwords.size(), 0);
 }
