@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with clang and runs each one on the
-# seed corpus (fuzz/corpus/ and the sample dictionary) for a while. Fails on
-# the first crash, leaving the input that caused it in build/fuzz/artifacts/.
+# seed corpus (fuzz/corpus/ and the sample dictionary; fuzz/corpus/import/
+# alone for the importer's target) for a while. Fails on the first crash,
+# leaving the input that caused it in build/fuzz/artifacts/.
 #
 #   scripts/fuzz.sh [SECONDS_PER_TARGET]    default 30
 set -euo pipefail
@@ -19,9 +20,11 @@ trap 'rm -rf "$work"' EXIT
 # Absolute paths: the lookup target works in a directory of its own.
 top="$PWD"
 mkdir -p build/fuzz/artifacts
-for target in fuzz_letter_text fuzz_lookup; do
+for target in fuzz_letter_text fuzz_lookup fuzz_import; do
+    seeds=("$top/fuzz/corpus" "$top/examples")
+    [[ $target == fuzz_import ]] && seeds=("$top/fuzz/corpus/import")
     mkdir -p "$work/$target"
     echo "== $target for ${seconds}s"
     build/fuzz/fuzz/"$target" -max_total_time="$seconds" -print_final_stats=1 \
-        -artifact_prefix="$top/build/fuzz/artifacts/$target-" "$work/$target" "$top/fuzz/corpus" "$top/examples"
+        -artifact_prefix="$top/build/fuzz/artifacts/$target-" "$work/$target" "${seeds[@]}"
 done

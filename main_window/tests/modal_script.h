@@ -114,6 +114,9 @@ public:
         });
     }
 
+    /// Calls @p look on every modal box as it opens, before its step runs.
+    void watch(Step look) { m_look = std::move(look); }
+
     /// Starts watching for modal boxes; call before the call that opens them.
     void start()
     {
@@ -148,6 +151,8 @@ private:
         if (!modal || !modal->isVisible() || modal == m_last)
             return;
         m_last = modal;
+        if (m_look)
+            m_look(modal);
         if (m_next < int(m_steps.size())) {
             // Steps may open nested event loops of their own: take the step first.
             const Step step = m_steps[std::size_t(m_next++)];
@@ -159,6 +164,7 @@ private:
     }
 
     std::vector<Step> m_steps;
+    Step m_look;
     QTimer m_timer;
     QPointer<QWidget> m_last;
     QStringList m_mismatches;

@@ -8,6 +8,7 @@
 #include "scratch_dir.h"
 #include "window_controls.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListView>
 #include <QSignalSpy>
@@ -41,6 +42,8 @@ private Q_SLOTS:
     void emptyTitleAndTextBoxStillShows();
     void translationsAreShownAsPlainText();
     void headwordClickAfterLookup();
+    void noWaitCursorBehindBoxesOrAfter_data();
+    void noWaitCursorBehindBoxesOrAfter();
 
 private:
     /// Clicks the picture button while @p script answers the boxes the lookup opens.
@@ -235,6 +238,37 @@ void TestFrmTransLookup::headwordClickAfterLookup()
     QCOMPARE(selectedRow(list2(*m_window)), 2);
     QCOMPARE(label2(*m_window)->text(), u"Hache"_s);
     QCOMPARE(script.unexpectedBoxes(), 0);
+}
+
+void TestFrmTransLookup::noWaitCursorBehindBoxesOrAfter_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<bool>("box");
+    QTest::newRow("found word") << u"apricot"_s << true << true;
+    QTest::newRow("missing word") << u"azimuth"_s << true << false;
+    QTest::newRow("missing letter file") << u"7up"_s << true << true;
+    QTest::newRow("cancelled prompt") << u"axe"_s << false << false;
+}
+
+void TestFrmTransLookup::noWaitCursorBehindBoxesOrAfter()
+{
+    QFETCH(QString, reply);
+    QFETCH(bool, accept);
+    QFETCH(bool, box);
+    ModalScript script;
+    QList<bool> cursorBehindBox;
+    script.watch(
+        [&cursorBehindBox](QWidget *) { cursorBehindBox.append(QGuiApplication::overrideCursor() != nullptr); });
+    SeenBox seen;
+    script.answerPrompt(reply, accept);
+    if (box)
+        script.acknowledgeBox(&seen);
+    lookUp(script);
+
+    QVERIFY(script.ranAsWritten());
+    QCOMPARE(cursorBehindBox, QList<bool>(box ? 2 : 1, false));
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
 
 QTEST_MAIN(TestFrmTransLookup)

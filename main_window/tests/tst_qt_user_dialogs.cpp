@@ -4,6 +4,7 @@
 #include "modal_script.h"
 #include "qt_user_dialogs.h"
 
+#include <QGuiApplication>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -22,6 +23,8 @@ private Q_SLOTS:
     void promptEscCancels();
     void messageBox_data();
     void messageBox();
+    void busyCursor_data();
+    void busyCursor();
 };
 
 void TestQtUserDialogs::prompt_data()
@@ -114,6 +117,49 @@ void TestQtUserDialogs::messageBox()
     QCOMPARE(seen.buttons, QStringList{u"OK"_s});
     // The box is wide enough for its whole title beside the title bar's buttons.
     QVERIFY2(seen.width >= seen.titleWidth + 100, qPrintable(u"%1 < %2 + 100"_s.arg(seen.width).arg(seen.titleWidth)));
+}
+
+void TestQtUserDialogs::busyCursor_data()
+{
+    // Calls as "+" for setBusy(true) and "-" for setBusy(false), made over a
+    // cursor that someone else set, or none; the cursor they leave, -1 for none.
+    QTest::addColumn<QString>("calls");
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("after");
+    const int none = -1;
+    for (const int outer : {none, int(Qt::CrossCursor)}) {
+        const char *const over = outer == none ? "" : " over another cursor";
+        QTest::addRow("busy%s", over) << u"+"_s << outer << int(Qt::WaitCursor);
+        QTest::addRow("busy then not%s", over) << u"+-"_s << outer << outer;
+        QTest::addRow("busy twice, not once%s", over) << u"++-"_s << outer << outer;
+        QTest::addRow("not busy alone%s", over) << u"-"_s << outer << outer;
+        QTest::addRow("not busy twice%s", over) << u"+--"_s << outer << outer;
+        QTest::addRow("busy again%s", over) << u"+-+"_s << outer << int(Qt::WaitCursor);
+    }
+}
+
+void TestQtUserDialogs::busyCursor()
+{
+    QFETCH(QString, calls);
+    QFETCH(int, before);
+    QFETCH(int, after);
+    const auto shape = [] {
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        return cursor ? int(cursor->shape()) : -1;
+    };
+    if (before >= 0)
+        QGuiApplication::setOverrideCursor(Qt::CursorShape(before));
+    {
+        QtUserDialogs dialogs(nullptr);
+        for (const QChar call : calls)
+            dialogs.setBusy(call == u'+');
+        QCOMPARE(shape(), after);
+        dialogs.setBusy(false);
+        QCOMPARE(shape(), before);
+    }
+    if (before >= 0)
+        QGuiApplication::restoreOverrideCursor();
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
 
 QTEST_MAIN(TestQtUserDialogs)
