@@ -7,7 +7,7 @@
 #                                              check that every file is there
 #   check_install.sh desktop  STAGE            desktop-file-validate
 #   check_install.sh metainfo STAGE            appstreamcli validate --no-net
-#   check_install.sh manpage  STAGE            the manual page renders cleanly
+#   check_install.sh manpage  STAGE            the manual pages render cleanly
 #
 # A check whose tool is missing exits with 77, which CTest reports as skipped.
 set -euo pipefail
@@ -113,14 +113,16 @@ metainfo)
     ;;
 manpage)
     need groff groff-base
-    page=$2/_usr/usr/share/man/man1/lexorra.1.gz
-    out=$(zcat "$page" | groff -ww -z -man 2>&1) || fail "$out"
-    [ -z "$out" ] || fail "groff: $out"
-    if command -v man >/dev/null; then
-        out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "$out"
-        [ -z "$out" ] || fail "man: $out"
-    fi
-    echo "manual page: no warnings"
+    for page in "$2"/_usr/usr/share/man/man1/lexorra.1.gz "$2"/_usr/usr/share/man/man1/lexorra-import.1.gz; do
+        [ -f "$page" ] || fail "missing $page"
+        out=$(zcat "$page" | groff -ww -z -man 2>&1) || fail "$out"
+        [ -z "$out" ] || fail "groff on ${page##*/}: $out"
+        if command -v man >/dev/null; then
+            out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "$out"
+            [ -z "$out" ] || fail "man on ${page##*/}: $out"
+        fi
+        echo "${page##*/}: no warnings"
+    done
     ;;
 *)
     fail "unknown check: $mode"
