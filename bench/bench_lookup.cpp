@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -25,11 +26,42 @@ namespace {
 
 constexpr int kRuns = 31;
 
+// An in-memory list that keeps a listing the way the window's list boxes do:
+// a share of the texts the lookup gathered, with no string per entry.
+class SharingList final : public lexorra::dictionary::EntryList
+{
+public:
+    void clear() override
+    {
+        m_entries.clear();
+        m_selected = -1;
+    }
+    void append(const QString &text) override { m_entries.append(text); }
+    void appendAll(const lexorra::dictionary::EntryTexts &texts) override { m_entries.append(texts); }
+    [[nodiscard]] qint16 count() const override { return static_cast<qint16>(m_entries.size()); }
+    [[nodiscard]] QString text(qint16 index) const override { return m_entries.at(index).toString(); }
+    [[nodiscard]] qint16 selectedIndex() const override { return m_selected; }
+    void select(qint16 index) override
+    {
+        if (index == m_selected)
+            return;
+        m_selected = index;
+        if (onSelectionChanged)
+            onSelectionChanged();
+    }
+
+    std::function<void()> onSelectionChanged;
+
+private:
+    lexorra::dictionary::EntryTexts m_entries;
+    qint16 m_selected = -1;
+};
+
 // The lookup's objects, wired the way the main window wires them.
 struct Lookup
 {
-    lexorra::testing::FakeEntryList list1;
-    lexorra::testing::FakeEntryList list2;
+    SharingList list1;
+    SharingList list2;
     lexorra::testing::FakeCaption label2;
     lexorra::testing::FakeDialogs dialogs;
     lexorra::dictionary::Translator translator{list1, list2, label2, dialogs};

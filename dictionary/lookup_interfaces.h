@@ -1,7 +1,8 @@
 #pragma once
 
+#include "entry_texts.h"
+
 #include <QString>
-#include <QStringList>
 #include <QtGlobal>
 
 namespace lexorra::dictionary {
@@ -23,11 +24,12 @@ public:
     virtual void clear() = 0;
     virtual void append(const QString &text) = 0;
     /// Appends @p texts in their order, as append() would one by one; a list
-    /// that can take many entries in one step does so here.
-    virtual void appendAll(const QStringList &texts)
+    /// that can take many entries in one step does so here, and may keep a
+    /// share of @p texts instead of a copy.
+    virtual void appendAll(const EntryTexts &texts)
     {
-        for (const QString &text : texts)
-            append(text);
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            append(texts.at(i).toString());
     }
     [[nodiscard]] virtual qint16 count() const = 0;
     [[nodiscard]] virtual QString text(qint16 index) const = 0;

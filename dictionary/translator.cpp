@@ -3,8 +3,6 @@
 #include "runtime_error.h"
 #include "text_rules.h"
 
-#include <QScopeGuard>
-
 #include <optional>
 
 namespace lexorra::dictionary {
@@ -34,7 +32,6 @@ Translator::Translator(EntryList &list1, EntryList &list2, Caption &label2, User
 
 void Translator::Begin_Translation()
 {
-    const auto release = qScopeGuard([this] { dropKept(); });
     try {
         const QString reply = m_dialogs.prompt(kPromptMessage.toString(), kPromptTitle.toString());
         // Only a truly empty reply (or a cancel) leaves everything as it was;
@@ -107,7 +104,6 @@ void Translator::Begin_Translation()
 
 void Translator::Read_File()
 {
-    const auto release = qScopeGuard([this] { dropKept(); });
     try {
         const BusyScope busy(m_dialogs);
         startListing();
@@ -136,11 +132,11 @@ void Translator::Recognize()
 
 void Translator::startListing()
 {
-    dropKept();
+    m_headwords.clear();
+    m_translations.clear();
     m_prefix = firstChars(Search_Word, kPrefixLength);
     m_listed = List1.count();
     m_room = EntryList::kMaxEntries - m_listed;
-    m_keptText = 0;
     m_listingFull = false;
 
     // The selection after each appended record is the first headword of the
@@ -159,19 +155,17 @@ void Translator::keep(QStringView headword, QStringView translation)
     // The listing stops at the first record the lists cannot take.
     if (m_listingFull)
         return;
-    const qsizetype text = headword.size() + translation.size();
-    if (m_headwords.size() >= m_room || m_keptText + text > kMaxListedText) {
+    const qsizetype text = m_headwords.textSize() + m_translations.textSize() + headword.size() + translation.size();
+    if (m_headwords.size() >= m_room || text > kMaxListedText) {
         m_listingFull = true;
         return;
     }
     if (m_headwords.isEmpty()) {
-        // Room for a full listing from the start, kept from one lookup to the next.
         m_headwords.reserve(m_room);
         m_translations.reserve(m_room);
     }
-    m_headwords.append(headword.toString());
-    m_translations.append(translation.toString());
-    m_keptText += text;
+    m_headwords.append(headword);
+    m_translations.append(translation);
     if (m_firstMatch < 0 && leadingChars(headword, kPrefixLength) == m_prefix)
         m_firstMatch = static_cast<qint16>(m_listed + m_headwords.size() - 1);
 }
@@ -208,12 +202,6 @@ void Translator::showListing()
         if (List1.selectedIndex() != index)
             List1.select(index);
     }
-}
-
-void Translator::dropKept() noexcept
-{
-    m_headwords.clear();
-    m_translations.clear();
 }
 
 } // namespace lexorra::dictionary

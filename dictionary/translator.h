@@ -1,10 +1,10 @@
 #pragma once
 
+#include "entry_texts.h"
 #include "file_slots.h"
 #include "lookup_interfaces.h"
 
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 
 namespace lexorra::dictionary {
@@ -65,7 +65,6 @@ private:
     void keep(QStringView headword, QStringView translation);
     void gatherRest() noexcept;
     void showListing();
-    void dropKept() noexcept;
 
     EntryList &List1;
     EntryList &List2;
@@ -79,10 +78,11 @@ private:
 
     // The listing being gathered: records read but not yet in the lists, the
     // room the lists have left, and the first headword sharing the prefix.
-    QStringList m_headwords;
-    QStringList m_translations;
+    // The lists share the texts once they have them; the next listing reuses
+    // their memory once the lists have let go of them.
+    EntryTexts m_headwords;
+    EntryTexts m_translations;
     QString m_prefix;
-    qsizetype m_keptText = 0;
     qsizetype m_room = 0;
     qint16 m_listed = 0;
     qint16 m_firstMatch = -1;

@@ -23,7 +23,7 @@ QVariant ListBoxModel::data(const QModelIndex &index, int role) const
     // A screen reader reads an entry by this role and falls back to the
     // displayed text only when it is empty; an empty entry then stays empty.
     case Qt::AccessibleTextRole:
-        return m_entries.at(index.row());
+        return m_entries.at(index.row()).toString();
     default:
         return QVariant();
     }
@@ -36,15 +36,15 @@ Qt::ItemFlags ListBoxModel::flags(const QModelIndex &index) const
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
 }
 
-void ListBoxModel::appendFrom(QStringList &batch)
+void ListBoxModel::appendFrom(dictionary::EntryTexts &batch)
 {
     if (batch.isEmpty())
         return;
     const int first = static_cast<int>(m_entries.size());
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(batch.size()) - 1);
-    // The texts move, not their copies; emptying the batch then frees nothing
-    // and both lists keep their capacity, so a lookup allocates no fresh list.
-    m_entries.append(std::move(batch));
+    // A listing arrives in an empty list as a share of the texts the lookup
+    // gathered: no copy, and no string per entry until a row is drawn.
+    m_entries.append(batch);
     batch.clear();
     endInsertRows();
 }
@@ -69,7 +69,14 @@ ListBox::ListBox(QWidget *parent) : QListView(parent), m_entries(new ListBoxMode
     setDragEnabled(false);
 }
 
-void ListBox::appendFrom(QStringList &batch)
+QString ListBox::text(int row) const
+{
+    if (row < 0 || row >= count())
+        return QString();
+    return m_entries->entries().at(row).toString();
+}
+
+void ListBox::appendFrom(dictionary::EntryTexts &batch)
 {
     m_entries->appendFrom(batch);
 }
@@ -137,13 +144,10 @@ void ListBoxEntries::append(const QString &text)
     m_pending.append(text);
 }
 
-void ListBoxEntries::appendAll(const QStringList &texts)
+void ListBoxEntries::appendAll(const dictionary::EntryTexts &texts)
 {
     // A whole listing usually arrives at once: sharing it costs nothing.
-    if (m_pending.isEmpty())
-        m_pending = texts;
-    else
-        m_pending.append(texts);
+    m_pending.append(texts);
 }
 
 qint16 ListBoxEntries::count() const
@@ -157,7 +161,8 @@ QString ListBoxEntries::text(qint16 index) const
         return QString();
     if (index < m_list.count())
         return m_list.text(index);
-    return m_pending.value(index - m_list.count());
+    const qsizetype pending = index - m_list.count();
+    return pending < m_pending.size() ? m_pending.at(pending).toString() : QString();
 }
 
 qint16 ListBoxEntries::selectedIndex() const

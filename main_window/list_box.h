@@ -2,9 +2,10 @@
 
 #include "lookup_interfaces.h"
 
+#include "entry_texts.h"
+
 #include <QAbstractListModel>
 #include <QListView>
-#include <QStringList>
 
 namespace lexorra {
 
@@ -24,16 +25,16 @@ public:
     [[nodiscard]] Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     /// The entries, top to bottom.
-    [[nodiscard]] const QStringList &entries() const { return m_entries; }
+    [[nodiscard]] const dictionary::EntryTexts &entries() const { return m_entries; }
 
-    /// Moves the texts of @p batch to the end, as one insertion, and leaves
-    /// @p batch empty. Both lists keep their memory for the next listing.
-    void appendFrom(QStringList &batch);
+    /// Takes the texts of @p batch to the end, as one insertion, and leaves
+    /// @p batch empty. Into an empty model the texts are shared, not copied.
+    void appendFrom(dictionary::EntryTexts &batch);
     /// Removes every entry, as one reset.
     void clear();
 
 private:
-    QStringList m_entries;
+    dictionary::EntryTexts m_entries;
 };
 
 /// A list box: one column of text entries, kept in the order they were added,
@@ -52,10 +53,10 @@ public:
 
     [[nodiscard]] int count() const { return static_cast<int>(m_entries->entries().size()); }
     /// The entry at @p row, or empty text outside the list.
-    [[nodiscard]] QString text(int row) const { return m_entries->entries().value(row); }
-    /// Moves the texts of @p batch to the end in one step; @p batch is left
+    [[nodiscard]] QString text(int row) const;
+    /// Takes the texts of @p batch to the end in one step; @p batch is left
     /// empty.
-    void appendFrom(QStringList &batch);
+    void appendFrom(dictionary::EntryTexts &batch);
     /// Removes every entry. Emptying the list is no choice of an entry: it
     /// leaves no selection and is not reported by selectedEntryChanged().
     void clear();
@@ -102,7 +103,7 @@ public:
 
     void clear() override;
     void append(const QString &text) override;
-    void appendAll(const QStringList &texts) override;
+    void appendAll(const dictionary::EntryTexts &texts) override;
     [[nodiscard]] qint16 count() const override;
     [[nodiscard]] QString text(qint16 index) const override;
     [[nodiscard]] qint16 selectedIndex() const override;
@@ -110,7 +111,7 @@ public:
 
 private:
     ListBox &m_list;
-    QStringList m_pending;
+    dictionary::EntryTexts m_pending;
 };
 
 } // namespace lexorra

@@ -23,7 +23,6 @@ public:
         m_selected = -1;
     }
     void append(const QString &text) override { entries.append(text); }
-    void appendAll(const QStringList &texts) override { entries.append(texts); }
     [[nodiscard]] qint16 count() const override { return static_cast<qint16>(entries.size()); }
     [[nodiscard]] QString text(qint16 index) const override { return entries.value(index); }
     [[nodiscard]] qint16 selectedIndex() const override { return m_selected; }
