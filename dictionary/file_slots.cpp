@@ -56,6 +56,11 @@ bool FileSlots::eof(qint16 number) const
     return reader(number).atEnd();
 }
 
+qsizetype FileSlots::textSizeHint(qint16 number, qsizetype records) const
+{
+    return isOpen(number) ? m_slots[static_cast<size_t>(number)]->file.textSizeHint(records) : 0;
+}
+
 void FileSlots::close(qint16 number) noexcept
 {
     if (!isOpen(number))

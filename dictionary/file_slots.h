@@ -29,8 +29,8 @@ public:
     [[nodiscard]] qint16 freeFile() const;
 
     /// Opens @p name, a bare file name looked for in the current working
-    /// directory only, for sequential input under @p number. The whole file is
-    /// read and decoded here, so later reads never touch the disk.
+    /// directory only, for sequential input under @p number. The file is read
+    /// piece by piece as input() needs it; its first piece is read here.
     ///
     /// Throws FileNotFound when there is no such file, and also for a name that
     /// holds a path separator, since that could never name a file of the working
@@ -50,6 +50,11 @@ public:
 
     /// True when no more data can be read from the file open under @p number.
     [[nodiscard]] bool eof(qint16 number) const;
+
+    /// About how many characters of text the first @p records lines of the
+    /// file open under @p number hold (LetterFile::textSizeHint()); 0 when no
+    /// file is open there.
+    [[nodiscard]] qsizetype textSizeHint(qint16 number, qsizetype records) const;
 
     /// Closes the file open under @p number; a slot that holds no open file is
     /// left as it is.

@@ -68,6 +68,26 @@ void LetterFile::close() noexcept
     m_decoder.reset();
 }
 
+qsizetype LetterFile::textSizeHint(qsizetype records) const
+{
+    struct stat info = {};
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || info.st_size <= 0)
+        return 0;
+    const qsizetype size = info.st_size;
+    QByteArray head(std::min(size, kChunkBytes), Qt::Uninitialized);
+    const ssize_t got = ::pread(m_fd, head.data(), static_cast<size_t>(head.size()), 0);
+    if (got <= 0)
+        return 0;
+    head.truncate(got);
+    // A UTF-16 file spends two bytes on a character, other files about one.
+    const qsizetype perChar = head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") ? 2 : 1;
+    const qsizetype lines = std::max(head.count('\n'), head.count('\r'));
+    if (lines == 0 || got == size)
+        return size / perChar;
+    const qsizetype perLine = (got + lines - 1) / lines;
+    return std::min(size, perLine * records) / perChar;
+}
+
 bool LetterFile::readMore(QString &out)
 {
     if (m_fd < 0 || m_finished)

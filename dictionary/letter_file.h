@@ -34,6 +34,11 @@ public:
 
     [[nodiscard]] bool isOpen() const { return m_fd >= 0; }
 
+    /// About how many characters of text the first @p records lines of the
+    /// file hold, judged by its size and the length of its first lines; 0
+    /// when that cannot be told. Does not move the reading position.
+    [[nodiscard]] qsizetype textSizeHint(qsizetype records) const;
+
     /// Appends the text of the next piece of the file to @p out; false at the
     /// end of the file. Throws DeviceIoError when reading fails.
     bool readMore(QString &out) override;

@@ -1,8 +1,10 @@
 #include "translator.h"
 
+#include "letter_file.h"
 #include "runtime_error.h"
 #include "text_rules.h"
 
+#include <new>
 #include <optional>
 
 namespace lexorra::dictionary {
@@ -50,6 +52,7 @@ void Translator::Begin_Translation()
         Letter_File = letterFileName(Search_Word);
         m_files.open(File_Number, Letter_File);
         startListing();
+        reserveListing();
 
         // The test comes before each read and the headword starts out empty, so
         // an empty search word matches without reading anything. Records are
@@ -109,6 +112,7 @@ void Translator::Read_File()
         startListing();
         try {
             m_files.open(File_Number, Letter_File);
+            reserveListing();
             gatherRest();
         } catch (...) {
             // A file that cannot be opened lists nothing.
@@ -119,6 +123,30 @@ void Translator::Read_File()
         // Whatever was listed so far stays listed.
         m_files.close(File_Number);
     }
+}
+
+bool Translator::prepare(const QString &typed)
+{
+    try {
+        const QString name = letterFileName(normalisedWord(typed));
+        if (typed.isEmpty() || name == m_preparedFile)
+            return false;
+        m_preparedFile = name;
+        LetterFile file;
+        file.open(name);
+        m_kept.reserve(EntryList::kMaxEntries, std::min(file.textSizeHint(EntryList::kMaxEntries), kMaxListedText));
+        return m_kept.prepareMore(0);
+    } catch (...) {
+        // A file that cannot be read now is dealt with by the lookup itself.
+        return false;
+    }
+}
+
+bool Translator::prepareMore()
+{
+    // A slice small enough not to hold up the next event.
+    constexpr qsizetype kSliceBytes = 512 * 1024;
+    return m_kept.prepareMore(kSliceBytes);
 }
 
 void Translator::Recognize()
@@ -132,8 +160,8 @@ void Translator::Recognize()
 
 void Translator::startListing()
 {
-    m_headwords.clear();
-    m_translations.clear();
+    m_kept.clear();
+    m_preparedFile.clear();
     m_prefix = firstChars(Search_Word, kPrefixLength);
     m_listed = List1.count();
     m_room = EntryList::kMaxEntries - m_listed;
@@ -150,24 +178,30 @@ void Translator::startListing()
     }
 }
 
+void Translator::reserveListing()
+{
+    // Room for the whole listing at once: grown piece by piece instead, the
+    // buffer would be moved and its memory provided afresh several times.
+    // The room is only a guess from the file's first lines, so failing to get
+    // it is no reason to fail the lookup: the listing then grows as it goes.
+    try {
+        m_kept.reserve(m_room, std::min(m_files.textSizeHint(File_Number, m_room), kMaxListedText));
+    } catch (const std::bad_alloc &) {
+    }
+}
+
 void Translator::keep(QStringView headword, QStringView translation)
 {
     // The listing stops at the first record the lists cannot take.
     if (m_listingFull)
         return;
-    const qsizetype text = m_headwords.textSize() + m_translations.textSize() + headword.size() + translation.size();
-    if (m_headwords.size() >= m_room || text > kMaxListedText) {
+    if (m_kept.size() >= m_room || m_kept.textSize() + headword.size() + translation.size() > kMaxListedText) {
         m_listingFull = true;
         return;
     }
-    if (m_headwords.isEmpty()) {
-        m_headwords.reserve(m_room);
-        m_translations.reserve(m_room);
-    }
-    m_headwords.append(headword);
-    m_translations.append(translation);
+    m_kept.append(headword, translation);
     if (m_firstMatch < 0 && leadingChars(headword, kPrefixLength) == m_prefix)
-        m_firstMatch = static_cast<qint16>(m_listed + m_headwords.size() - 1);
+        m_firstMatch = static_cast<qint16>(m_listed + m_kept.size() - 1);
 }
 
 void Translator::gatherRest() noexcept
@@ -187,10 +221,10 @@ void Translator::gatherRest() noexcept
 
 void Translator::showListing()
 {
-    if (m_headwords.isEmpty())
+    if (m_kept.isEmpty())
         return;
-    List1.appendAll(m_headwords);
-    List2.appendAll(m_translations);
+    List1.appendAll(m_kept.firsts());
+    List2.appendAll(m_kept.seconds());
     // Appended one at a time, the records would move the selection at most
     // twice: to the nearest headword right after the first record, then to
     // the first match when it comes later. The owner of List1 sees the same

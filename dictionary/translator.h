@@ -47,6 +47,17 @@ public:
     /// characters, or else the first headword. Never throws.
     void Read_File();
 
+    /// Gets ready, while the user is still typing @p typed, for the listing of
+    /// the letter file it names: makes room for about as much text as that
+    /// listing will hold. True when prepareMore() has room to make ready.
+    /// Opens nothing that it leaves open; never throws.
+    bool prepare(const QString &typed);
+
+    /// Makes a slice of the room that prepare() made ready for use, so that
+    /// the lookup will not wait for the system to provide fresh memory. True
+    /// while more is left; meant to be called while the program is idle.
+    bool prepareMore();
+
     /// Selects in List2 the entry selected in List1 and shows its text, in
     /// proper case, in Label2. Does nothing while List1 has no selection.
     void Recognize();
@@ -62,6 +73,7 @@ public:
 
 private:
     void startListing();
+    void reserveListing();
     void keep(QStringView headword, QStringView translation);
     void gatherRest() noexcept;
     void showListing();
@@ -80,13 +92,15 @@ private:
     // room the lists have left, and the first headword sharing the prefix.
     // The lists share the texts once they have them; the next listing reuses
     // their memory once the lists have let go of them.
-    EntryTexts m_headwords;
-    EntryTexts m_translations;
+    EntryPairs m_kept;
     QString m_prefix;
     qsizetype m_room = 0;
     qint16 m_listed = 0;
     qint16 m_firstMatch = -1;
     bool m_listingFull = false;
+
+    // The letter file the latest prepare() got ready for.
+    QString m_preparedFile;
 };
 
 } // namespace lexorra::dictionary

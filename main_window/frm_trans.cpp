@@ -87,12 +87,21 @@ FrmTrans::FrmTrans(dictionary::UserDialogs *dialogs, QWidget *parent) : QWidget(
     m_list1Entries = std::make_unique<ListBoxEntries>(*List1);
     m_list2Entries = std::make_unique<ListBoxEntries>(*List2);
     m_label2Caption = std::make_unique<LabelCaption>(*Label2);
+    std::unique_ptr<QtUserDialogs> ownDialogs;
     if (!dialogs) {
-        m_ownDialogs = std::make_unique<QtUserDialogs>(this);
-        dialogs = m_ownDialogs.get();
+        ownDialogs = std::make_unique<QtUserDialogs>(this);
+        dialogs = ownDialogs.get();
     }
     m_translator =
         std::make_unique<dictionary::Translator>(*m_list1Entries, *m_list2Entries, *m_label2Caption, *dialogs);
+    if (ownDialogs) {
+        // While the user types a word, the lookup gets its memory ready for
+        // the letter file the word names, in slices, while nothing else is
+        // going on.
+        ownDialogs->setWhileTyping([this](const QString &typed) { return m_translator->prepare(typed); },
+                                   [this] { return m_translator->prepareMore(); });
+        m_ownDialogs = std::move(ownDialogs);
+    }
 
     connect(Image1, &PictureButton::pressed, this, &FrmTrans::Image1_MouseDown);
     connect(Image1, &PictureButton::released, this, &FrmTrans::Image1_MouseUp);

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace lexorra {
 
@@ -44,6 +45,20 @@ QString QtUserDialogs::prompt(const QString &message, const QString &title)
     keepEmptyTitleEmpty(&dialog);
     dialog.setLabelText(message);
     dialog.setTextValue(QString());
+
+    // A zero timer fires whenever the prompt's event loop has nothing else to do.
+    QTimer idle;
+    idle.setInterval(0);
+    if (m_typed && m_idle) {
+        QObject::connect(&dialog, &QInputDialog::textValueChanged, &idle, [this, &idle](const QString &text) {
+            if (m_typed(text))
+                idle.start();
+        });
+        QObject::connect(&idle, &QTimer::timeout, &idle, [this, &idle] {
+            if (!m_idle())
+                idle.stop();
+        });
+    }
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return dialog.textValue();
@@ -60,6 +75,12 @@ void QtUserDialogs::messageBox(const QString &text, const QString &title, dictio
     box.setTextFormat(Qt::PlainText);
     keepTitleVisible(box);
     box.exec();
+}
+
+void QtUserDialogs::setWhileTyping(std::function<bool(const QString &)> typed, std::function<bool()> idle)
+{
+    m_typed = std::move(typed);
+    m_idle = std::move(idle);
 }
 
 void QtUserDialogs::setBusy(bool busy)

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 namespace lexorra {
 
 /// The lookup's prompt and message boxes as modal Qt dialogs.
@@ -32,8 +34,16 @@ public:
     /// The wait cursor over the whole application while @p busy.
     void setBusy(bool busy) override;
 
+    /// Work to do while the prompt waits for the user: @p typed hears every
+    /// change of the text typed so far and returns true when it has work for
+    /// idle time; @p idle then does a slice of that work whenever the program
+    /// is idle, until it returns false or the prompt closes.
+    void setWhileTyping(std::function<bool(const QString &)> typed, std::function<bool()> idle);
+
 private:
     QPointer<QWidget> m_parent;
+    std::function<bool(const QString &)> m_typed;
+    std::function<bool()> m_idle;
     bool m_busy = false;
 };
 

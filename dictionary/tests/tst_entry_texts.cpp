@@ -1,5 +1,6 @@
-// Texts kept end to end: what goes in comes out, whatever mix of appends,
-// copies and clears, and a copy never sees the changes of another.
+// Texts kept in shared buffers: what goes in comes out, whatever mix of
+// appends, copies, clears and preparation, and a listing handed out never
+// sees what is gathered after it.
 #include "entry_texts.h"
 
 #include <QRandomGenerator>
@@ -15,7 +16,8 @@ class TestEntryTexts : public QObject
 
 private Q_SLOTS:
     void randomOperationsMatchAStringList();
-    void handingOverSharesAndClearingReleases();
+    void handedOutListingsStayAsTheyWere();
+    void handingOverShares();
 };
 
 namespace {
@@ -28,6 +30,11 @@ QStringList texts(const EntryTexts &entries)
     return out;
 }
 
+QString randomText(QRandomGenerator &random, int longest)
+{
+    return QString(static_cast<qsizetype>(random.bounded(longest + 1)), QChar(u'a' + random.bounded(26)));
+}
+
 } // namespace
 
 void TestEntryTexts::randomOperationsMatchAStringList()
@@ -37,33 +44,27 @@ void TestEntryTexts::randomOperationsMatchAStringList()
     QRandomGenerator random(20261207);
     EntryTexts entries[2];
     QStringList expected[2];
-    for (int step = 0; step < 4000; ++step) {
+    for (int step = 0; step < 3000; ++step) {
         const int which = static_cast<int>(random.bounded(2));
-        EntryTexts &target = entries[which];
-        QStringList &want = expected[which];
         switch (random.bounded(10)) {
         case 0:
-            target.clear();
-            want.clear();
+            entries[which].clear();
+            expected[which].clear();
             break;
         case 1:
-            target.append(entries[1 - which]);
-            want.append(expected[1 - which]);
+            entries[which].append(entries[1 - which]);
+            expected[which].append(expected[1 - which]);
             break;
         case 2:
-            target = entries[1 - which];
-            want = expected[1 - which];
+            entries[which] = entries[1 - which];
+            expected[which] = expected[1 - which];
             break;
         default: {
-            QString text(static_cast<qsizetype>(random.bounded(6)), QChar(u'a' + random.bounded(26)));
-            target.append(text);
-            want.append(text);
+            const QString text = randomText(random, 5);
+            entries[which].append(text);
+            expected[which].append(text);
             break;
         }
-        }
-        for (int i = 0; i < 2; ++i) {
-            QCOMPARE(entries[i].size(), expected[i].size());
-            QCOMPARE(entries[i].textSize(), expected[i].join(QString()).size());
         }
         if (step % 50 == 0) {
             QCOMPARE(texts(entries[0]), expected[0]);
@@ -72,26 +73,70 @@ void TestEntryTexts::randomOperationsMatchAStringList()
     }
 }
 
-void TestEntryTexts::handingOverSharesAndClearingReleases()
+void TestEntryTexts::handedOutListingsStayAsTheyWere()
 {
-    // A listing handed to an empty list is shared, not copied; the giver
-    // clearing it then leaves the list's texts whole.
-    EntryTexts kept;
-    kept.append(u"apple");
-    kept.append(u"");
-    kept.append(u"apricot");
-    EntryTexts list;
-    list.append(kept);
-    QVERIFY(list.isSharedWith(kept));
-    kept.clear();
-    QVERIFY(kept.isEmpty());
-    QCOMPARE(texts(list), (QStringList{u"apple"_s, QString(), u"apricot"_s}));
+    // Pairs are gathered, handed out, cleared and gathered again, with room
+    // reserved and made ready at random points in between, as lookups and the
+    // preparation while typing do. Every listing handed out keeps its texts.
+    QRandomGenerator random(7);
+    EntryPairs pairs;
+    QStringList firsts;
+    QStringList seconds;
+    QList<std::pair<EntryTexts, QStringList>> handedOut;
+    for (int step = 0; step < 4000; ++step) {
+        switch (random.bounded(20)) {
+        case 0:
+            pairs.clear();
+            firsts.clear();
+            seconds.clear();
+            break;
+        case 1:
+            handedOut.append({pairs.firsts(), firsts});
+            handedOut.append({pairs.seconds(), seconds});
+            break;
+        case 2:
+            // The lists let go of what they were given.
+            handedOut.clear();
+            break;
+        case 3:
+            pairs.reserve(random.bounded(100), random.bounded(20000));
+            break;
+        case 4:
+            pairs.prepareMore(random.bounded(8192));
+            break;
+        default: {
+            const QString first = randomText(random, 8);
+            const QString second = randomText(random, 300);
+            pairs.append(first, second);
+            firsts.append(first);
+            seconds.append(second);
+            break;
+        }
+        }
+        QCOMPARE(pairs.size(), firsts.size());
+        QCOMPARE(pairs.textSize(), firsts.join(QString()).size() + seconds.join(QString()).size());
+        if (step % 40 == 0) {
+            QCOMPARE(texts(pairs.firsts()), firsts);
+            QCOMPARE(texts(pairs.seconds()), seconds);
+            for (const auto &[listing, expected] : std::as_const(handedOut))
+                QCOMPARE(texts(listing), expected);
+        }
+    }
+}
 
-    // Appended to a list that has entries, the texts follow its own.
-    kept.append(u"avocado");
-    list.append(kept);
-    QVERIFY(!list.isSharedWith(kept));
-    QCOMPARE(texts(list), (QStringList{u"apple"_s, QString(), u"apricot"_s, u"avocado"_s}));
+void TestEntryTexts::handingOverShares()
+{
+    // A listing handed to an empty list is shared, not copied; one handed to a
+    // list with entries follows them.
+    EntryPairs pairs;
+    pairs.append(u"apple", u"pomme");
+    pairs.append(u"", u"");
+    EntryTexts list;
+    list.append(pairs.firsts());
+    QVERIFY(list.isSharedWith(pairs.firsts()));
+    list.append(pairs.seconds());
+    QVERIFY(!list.isSharedWith(pairs.seconds()));
+    QCOMPARE(texts(list), (QStringList{u"apple"_s, QString(), u"pomme"_s, QString()}));
 }
 
 QTEST_GUILESS_MAIN(TestEntryTexts)

@@ -55,6 +55,8 @@ private slots:
     void openIsConfinedToWorkingDirectory();
     void fileReadInChunksReadsAsWhole_data();
     void fileReadInChunksReadsAsWhole();
+    void textSizeHint_data();
+    void textSizeHint();
 
 private:
     std::unique_ptr<lexorra::testing::ScratchWorkingDir> m_dir;
@@ -236,6 +238,43 @@ void TestFileSlots::fileReadInChunksReadsAsWhole()
         QVERIFY(expected.records.size() > 100);
         QCOMPARE(streamed, expected);
     }
+}
+
+void TestFileSlots::textSizeHint_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("hint");
+    const QByteArray line16("abcdefg,hijklmn\n");
+    QTest::newRow("empty file") << QByteArray() << 10 << 0;
+    QTest::newRow("small file: its size") << QByteArray("apple,pomme\n") << 10 << 12;
+    QTest::newRow("UTF-16: two bytes a character")
+        << QByteArray("\xFF\xFE\x61\x00,\x00\x62\x00\n\x00", 10) << 10 << 5;
+    QTest::newRow("big file: first lines times records") << line16.repeated(10000) << 100 << 1600;
+    QTest::newRow("big file, records beyond it: its size") << line16.repeated(10000) << 20000 << 160000;
+    QTest::newRow("CR line breaks") << QByteArray("abcdefg,hijklmn\r").repeated(10000) << 100 << 1600;
+    QTest::newRow("no line break: its size") << QByteArray(70000, 'x') << 100 << 70000;
+}
+
+void TestFileSlots::textSizeHint()
+{
+    // How much text a listing of the first records will hold, for making room
+    // ahead of time; reading it does not move the reading position.
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, records);
+    QFETCH(int, hint);
+    writeFile(u"h.txt"_s, bytes);
+    FileSlots files;
+    QCOMPARE(files.textSizeHint(1, records), 0);
+    files.open(1, u"h.txt"_s);
+    QCOMPARE(files.textSizeHint(1, records), hint);
+    if (bytes.contains(',')) {
+        QString first;
+        QString second;
+        files.input(1, first, second);
+        QCOMPARE(first, decodeLetterText(bytes).text.section(u',', 0, 0));
+    }
+    files.close(1);
 }
 
 QTEST_GUILESS_MAIN(TestFileSlots)

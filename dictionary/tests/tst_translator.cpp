@@ -92,6 +92,7 @@ private slots:
 
     void lookup_data();
     void lookup();
+    void preparationNeedsAReadableLetterFile();
     void promptTexts();
     void cancelKeepsEarlierListing();
     void sameFileListedTwice();
@@ -230,21 +231,47 @@ void TestTranslator::lookup()
         writeFile(name, bytes);
     QVERIFY(QDir().mkdir(u"d.txt"_s));
 
-    Lookup lookup;
-    lookup.label2.caption = u"stale"_s;
-    lookup.lookUp(reply);
+    // Getting ready while the word is typed, letter by letter, changes
+    // nothing of the outcome.
+    for (const bool prepared : {false, true}) {
+        Lookup lookup;
+        if (prepared) {
+            for (qsizetype typed = 1; typed <= reply.size(); ++typed)
+                lookup.translator.prepare(reply.first(typed));
+            while (lookup.translator.prepareMore()) {
+            }
+        }
+        lookup.label2.caption = u"stale"_s;
+        lookup.lookUp(reply);
 
-    QCOMPARE(describe(lookup.dialogs.boxes), boxes);
-    QCOMPARE(lookup.list1.entries, headwords);
-    QCOMPARE(lookup.list2.entries, translations);
-    QCOMPARE(lookup.list1.selectedIndex(), selected);
-    QCOMPARE(lookup.list2.selectedIndex(), selected);
-    QCOMPARE(lookup.label2.caption, label);
-    QCOMPARE(lookup.translator.fileSlots().openCount(), 0);
-    // Busy while working, on every path, but never behind a prompt or a box.
-    QVERIFY(lookup.dialogs.busySpells > 0);
-    QCOMPARE(lookup.dialogs.busyDepth, 0);
-    QVERIFY(!lookup.dialogs.busyInDialog);
+        QCOMPARE(describe(lookup.dialogs.boxes), boxes);
+        QCOMPARE(lookup.list1.entries, headwords);
+        QCOMPARE(lookup.list2.entries, translations);
+        QCOMPARE(lookup.list1.selectedIndex(), selected);
+        QCOMPARE(lookup.list2.selectedIndex(), selected);
+        QCOMPARE(lookup.label2.caption, label);
+        QCOMPARE(lookup.translator.fileSlots().openCount(), 0);
+        // Busy while working, on every path, but never behind a prompt or a box.
+        QVERIFY(lookup.dialogs.busySpells > 0);
+        QCOMPARE(lookup.dialogs.busyDepth, 0);
+        QVERIFY(!lookup.dialogs.busyInDialog);
+    }
+}
+
+void TestTranslator::preparationNeedsAReadableLetterFile()
+{
+    // Room is made ready for a letter file that can be read, once per file,
+    // and never for a name the lookup would refuse.
+    writeFile(u"a.txt"_s, manyRecords(2000));
+    writeFile(u"e.txt"_s, "");
+    QVERIFY(QDir().mkdir(u"d.txt"_s));
+    Lookup lookup;
+    const QList<std::pair<QString, bool>> typing{
+        {QString(), false}, {u"7"_s, false},   {u"d"_s, false},  {u"e"_s, false}, {u"/"_s, false},
+        {u"a"_s, true},     {u"ap"_s, false},  {u" A"_s, false}, {u"7"_s, false}, {u"a"_s, true},
+    };
+    for (const auto &[typed, ready] : typing)
+        QVERIFY2(lookup.translator.prepare(typed) == ready, qPrintable(typed));
 }
 
 void TestTranslator::promptTexts()

@@ -21,6 +21,7 @@ private Q_SLOTS:
     void prompt_data();
     void prompt();
     void promptEscCancels();
+    void idleWorkWhileTyping();
     void messageBox_data();
     void messageBox();
     void busyCursor_data();
@@ -73,6 +74,48 @@ void TestQtUserDialogs::promptEscCancels()
     script.stop();
     QVERIFY(script.allStepsRun());
     QCOMPARE(result, QString());
+}
+
+void TestQtUserDialogs::idleWorkWhileTyping()
+{
+    // Every change of the typed text is heard; idle slices run only after
+    // one asked for them, until the work says it is done, and never once the
+    // prompt has closed.
+    QtUserDialogs dialogs(nullptr);
+    QStringList heard;
+    int slices = 0;
+    int slicesAsked = 0;
+    dialogs.setWhileTyping(
+        [&](const QString &typed) {
+            heard.append(typed);
+            if (typed != u"a"_s)
+                return false;
+            slicesAsked = 3;
+            return true;
+        },
+        [&] {
+            ++slices;
+            return --slicesAsked > 0;
+        });
+    ModalScript script;
+    script.then([&](QWidget *modal) {
+        QTest::keyClicks(modal->focusWidget(), u"a"_s);
+        // The slices run while the prompt waits; waiting longer runs no more.
+        QTRY_COMPARE(slices, 3);
+        QTest::qWait(20);
+        QCOMPARE(slices, 3);
+        QTest::keyClicks(modal->focusWidget(), u"b"_s);
+        QTest::keyClick(modal->focusWidget(), Qt::Key_Return);
+    });
+    script.start();
+    const QString result = dialogs.prompt(u"m"_s, u"t"_s);
+    script.stop();
+    QVERIFY(script.allStepsRun());
+    QCOMPARE(result, u"ab"_s);
+    QCOMPARE(heard, (QStringList{u"a"_s, u"ab"_s}));
+    slicesAsked = 5;
+    QTest::qWait(20);
+    QCOMPARE(slices, 3);
 }
 
 void TestQtUserDialogs::messageBox_data()
