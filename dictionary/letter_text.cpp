@@ -1,6 +1,11 @@
 #include "letter_text.h"
 
 #include <array>
+#include <bit>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include <string.h>
 
@@ -33,6 +38,84 @@ void appendWindows1252(QByteArrayView bytes, QString &out)
         const auto b = static_cast<unsigned char>(ch);
         *dst++ = (b >= 0x80 && b < 0xA0) ? kWindows1252High[b - 0x80] : char16_t(b);
     }
+}
+
+// Appends the text of @p bytes when they are valid UTF-8; false, with nothing
+// appended, when they are not. Letter files are mostly ASCII, which goes
+// sixteen bytes at a time where the processor allows it; the rest is checked
+// by the table of well-formed sequences, so that overlong forms, surrogates
+// and sequences cut short all count as invalid.
+bool appendUtf8(QByteArrayView bytes, QString &out)
+{
+    const qsizetype before = out.size();
+    // No character takes more UTF-16 units than it has UTF-8 bytes.
+    out.resize(before + bytes.size());
+    char16_t *const first = reinterpret_cast<char16_t *>(out.data());
+    char16_t *dst = first + before;
+    const auto *src = reinterpret_cast<const unsigned char *>(bytes.data());
+    const unsigned char *const end = src + bytes.size();
+    const auto fail = [&] {
+        out.truncate(before);
+        return false;
+    };
+    const auto continuation = [](unsigned char b) { return (b & 0xC0) == 0x80; };
+
+    while (src < end) {
+#ifdef __SSE2__
+        while (end - src >= 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src));
+            const __m128i zero = _mm_setzero_si128();
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), _mm_unpacklo_epi8(chunk, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 8), _mm_unpackhi_epi8(chunk, zero));
+            // All sixteen were written; only those before the first non-ASCII
+            // byte count, the rest is written again below.
+            const auto nonAscii = static_cast<unsigned>(_mm_movemask_epi8(chunk));
+            const int ascii = nonAscii == 0 ? 16 : std::countr_zero(nonAscii);
+            src += ascii;
+            dst += ascii;
+            if (ascii < 16)
+                break;
+        }
+        if (src == end)
+            break;
+#endif
+        const unsigned char lead = *src;
+        if (lead < 0x80) {
+            *dst++ = lead;
+            ++src;
+            continue;
+        }
+        const qsizetype left = end - src;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            if (left < 2 || !continuation(src[1]))
+                return fail();
+            *dst++ = char16_t(((lead & 0x1F) << 6) | (src[1] & 0x3F));
+            src += 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            // E0 needs A0..BF next (no overlong form), ED needs 80..9F (no surrogate).
+            const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
+            const unsigned char high = lead == 0xED ? 0x9F : 0xBF;
+            if (left < 3 || src[1] < low || src[1] > high || !continuation(src[2]))
+                return fail();
+            *dst++ = char16_t(((lead & 0x0F) << 12) | ((src[1] & 0x3F) << 6) | (src[2] & 0x3F));
+            src += 3;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            // F0 needs 90..BF next (no overlong form), F4 needs 80..8F (nothing past U+10FFFF).
+            const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
+            const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
+            if (left < 4 || src[1] < low || src[1] > high || !continuation(src[2]) || !continuation(src[3]))
+                return fail();
+            const char32_t code = (char32_t(lead & 0x07) << 18) | (char32_t(src[1] & 0x3F) << 12) |
+                                  (char32_t(src[2] & 0x3F) << 6) | char32_t(src[3] & 0x3F);
+            *dst++ = QChar::highSurrogate(code);
+            *dst++ = QChar::lowSurrogate(code);
+            src += 4;
+        } else {
+            return fail();
+        }
+    }
+    out.truncate(dst - first);
+    return true;
 }
 
 // Appends the text of @p bytes as @p decoder reads it; false (and nothing
@@ -77,11 +160,9 @@ qsizetype lastLineBreak(QByteArrayView bytes)
 } // namespace
 
 LetterDecoder::LetterDecoder()
-    // Stateless: a sequence cut off at the end of a line is an error, not
-    // bytes held back for more input. ConvertInitialBom: the file's own mark
-    // was already taken off, so any other one is text.
-    : m_utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless),
-      m_longUtf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom)
+    // ConvertInitialBom: the file's own mark was already taken off, so any
+    // other one is text.
+    : m_longUtf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom)
 {}
 
 void LetterDecoder::reset() noexcept
@@ -198,8 +279,7 @@ void LetterDecoder::decodeLines(QByteArrayView lines, QString &out)
 {
     // Most files are valid UTF-8 throughout: try all the lines at once, and
     // go line by line only when that fails.
-    m_utf8.resetState();
-    if (appendDecoded(m_utf8, lines, out))
+    if (appendUtf8(lines, out))
         return;
     while (!lines.isEmpty()) {
         const qsizetype take = firstLineBreak(lines) + 1;
@@ -210,8 +290,7 @@ void LetterDecoder::decodeLines(QByteArrayView lines, QString &out)
 
 void LetterDecoder::decodeLine(QByteArrayView line, QString &out)
 {
-    m_utf8.resetState();
-    if (appendDecoded(m_utf8, line, out))
+    if (appendUtf8(line, out))
         return;
     m_sawWindows1252 = true;
     appendWindows1252(line, out);

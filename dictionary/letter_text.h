@@ -66,7 +66,6 @@ private:
     Mode m_mode = Mode::Start;
     bool m_sawWindows1252 = false;
     QByteArray m_pending;
-    QStringDecoder m_utf8;
     QStringDecoder m_longUtf8;
     char16_t m_highSurrogate = 0;
 };

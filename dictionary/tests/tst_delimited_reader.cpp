@@ -101,6 +101,7 @@ private slots:
     void encoding();
     void piecesReadAsTheWhole();
     void bytesDecodeTheSameInAnyPieces();
+    void linesJudgedAsTheStandardDecoderJudges();
     void longFieldIsCut();
     void endlessFieldEndsTheText();
 };
@@ -316,6 +317,46 @@ void TestDelimitedReader::bytesDecodeTheSameInAnyPieces()
                 QVERIFY(!text.at(i).isLowSurrogate());
         }
     }
+}
+
+void TestDelimitedReader::linesJudgedAsTheStandardDecoderJudges()
+{
+    // A line reads as UTF-8 exactly when Qt's own UTF-8 decoder takes it
+    // without error, and then as the same text; otherwise it reads as
+    // Windows-1252, one character per byte. Lines are made of ASCII runs long
+    // and short, well-formed sequences of every length, and the edge cases of
+    // the standard: overlong forms, surrogates, code points past U+10FFFF,
+    // sequences cut short, stray continuation bytes.
+    QRandomGenerator random(20261208);
+    const QList<QByteArray> pieces{
+        "a",          "0123456789abcdefghij", "\xC3\xA9",     "\xDF\xBF",     "\xE0\xA0\x80", "\xEF\xBF\xBF",
+        "\xED\x9F\xBF", "\xF0\x90\x80\x80",   "\xF4\x8F\xBF\xBF", "\xEF\xBB\xBF", "\xC0\xAF",     "\xC1\xBF",
+        "\xE0\x9F\xBF", "\xED\xA0\x80",         "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF",
+        "\x80",       "\xBF",                 "\xC3",         "\xE2\x82",     "\xF0\x9F\x98",   "\xE9",
+    };
+    QStringDecoder standard(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                        QStringConverter::Flag::ConvertInitialBom);
+    int utf8Lines = 0;
+    for (int round = 0; round < 4000; ++round) {
+        QByteArray line;
+        // Mostly one odd piece among ASCII, so that both outcomes are common.
+        const int count = random.bounded(1, 12);
+        for (int i = 0; i < count; ++i)
+            line += pieces.at(random.bounded(i % 4 == 0 ? pieces.size() : 2));
+        const QString expected = standard.decode(line);
+        const bool valid = !standard.hasError();
+        standard.resetState();
+
+        const DecodedText decoded = decodeLetterText("x\n" + line + '\n');
+        QVERIFY2(decoded.encoding == (valid ? TextEncoding::Utf8 : TextEncoding::Windows1252), line.toHex().constData());
+        if (valid)
+            QCOMPARE(decoded.text, u"x\n"_s + expected + u'\n');
+        else
+            QCOMPARE(decoded.text.size(), line.size() + 3);
+        utf8Lines += valid;
+    }
+    // Both outcomes were tried many times.
+    QVERIFY(utf8Lines > 500 && utf8Lines < 3500);
 }
 
 void TestDelimitedReader::longFieldIsCut()
