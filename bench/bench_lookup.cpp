@@ -39,7 +39,7 @@ public:
     void append(const QString &text) override { m_entries.append(text); }
     void appendAll(const lexorra::dictionary::EntryTexts &texts) override { m_entries.append(texts); }
     [[nodiscard]] qint16 count() const override { return static_cast<qint16>(m_entries.size()); }
-    [[nodiscard]] QString text(qint16 index) const override { return m_entries.at(index).toString(); }
+    [[nodiscard]] QString text(qint16 index) const override { return m_entries.at(index); }
     [[nodiscard]] qint16 selectedIndex() const override { return m_selected; }
     void select(qint16 index) override
     {

@@ -3,19 +3,88 @@
 #include <algorithm>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace lexorra::dictionary {
 
 namespace {
 
-// Characters in one page of memory.
-constexpr qsizetype kPageChars = 4096 / sizeof(char16_t);
+constexpr qsizetype kPageBytes = 4096;
+
+// The most bytes a text of @p chars characters takes in a buffer: two a
+// character, and one to align it.
+constexpr qsizetype roomFor(qsizetype chars)
+{
+    return 2 * chars + 1;
+}
+
+// Copies @p text to @p dst as Latin-1 when every character of it is Latin-1;
+// false when one is not (and @p dst then holds anything).
+bool narrow(QStringView text, char *dst)
+{
+    const auto *src = reinterpret_cast<const char16_t *>(text.utf16());
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+#ifdef __SSE2__
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF00));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= size; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i + 8));
+        const __m128i wide = _mm_and_si128(_mm_or_si128(a, b), high);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(wide, zero)) != 0xFFFF)
+            return false;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), _mm_packus_epi16(a, b));
+    }
+#endif
+    for (; i < size; ++i) {
+        if (src[i] > 0xFF)
+            return false;
+        dst[i] = static_cast<char>(src[i]);
+    }
+    return true;
+}
+
+// Stores @p text at byte @p used of @p data, which has room for it (roomFor()),
+// and moves @p used past it.
+TextSpan store(QStringView text, char *data, qsizetype &used)
+{
+    TextSpan span{used, text.size(), false};
+    if (narrow(text, data + used)) {
+        used += text.size();
+        return span;
+    }
+    // UTF-16 units start at an even offset, so that they can be read in place.
+    span.begin = used + (used % 2);
+    span.wide = true;
+    std::memcpy(data + span.begin, text.utf16(), static_cast<size_t>(text.size()) * sizeof(char16_t));
+    used = span.begin + 2 * text.size();
+    return span;
+}
+
+QString textAt(const QByteArray &buffer, TextSpan span)
+{
+    const char *data = buffer.constData() + span.begin;
+    if (span.wide)
+        return QString(reinterpret_cast<const QChar *>(data), span.length);
+    return QString::fromLatin1(data, span.length);
+}
 
 } // namespace
 
+QString EntryTexts::at(qsizetype index) const
+{
+    return textAt(m_buffer, m_spans.at(index));
+}
+
 void EntryTexts::append(QStringView text)
 {
-    m_spans.append({m_text.size(), text.size()});
-    m_text.append(text);
+    qsizetype used = m_buffer.size();
+    m_buffer.resize(used + roomFor(text.size()));
+    m_spans.append(store(text, m_buffer.data(), used));
+    m_buffer.truncate(used);
 }
 
 void EntryTexts::append(const EntryTexts &other)
@@ -31,34 +100,31 @@ void EntryTexts::append(const EntryTexts &other)
 
 void EntryTexts::clear()
 {
-    m_text = QString();
-    m_spans = QList<Span>();
+    m_buffer = QByteArray();
+    m_spans = QList<TextSpan>();
 }
 
 void EntryPairs::append(QStringView first, QStringView second)
 {
-    const qsizetype needed = m_used + first.size() + second.size();
-    if (needed > m_text.size() || !m_text.isDetached())
-        grow(needed);
-    char16_t *data = reinterpret_cast<char16_t *>(m_text.data());
-    m_firsts.append({m_used, first.size()});
-    std::copy_n(first.utf16(), first.size(), data + m_used);
-    m_used += first.size();
-    m_seconds.append({m_used, second.size()});
-    std::copy_n(second.utf16(), second.size(), data + m_used);
-    m_used += second.size();
+    const qsizetype needed = m_used + roomFor(first.size()) + roomFor(second.size());
+    if (needed > m_buffer.size() || !m_buffer.isDetached())
+        makeRoom(needed);
+    char *data = m_buffer.data();
+    m_firsts.append(store(first, data, m_used));
+    m_seconds.append(store(second, data, m_used));
+    m_chars += first.size() + second.size();
 }
 
-void EntryPairs::grow(qsizetype chars)
+void EntryPairs::makeRoom(qsizetype bytes)
 {
-    const qsizetype room = std::max({chars, 2 * m_text.size(), kPageChars});
-    if (m_text.isDetached()) {
-        m_text.resize(room);
+    const qsizetype room = std::max({bytes, 2 * m_buffer.size(), kPageBytes});
+    if (m_buffer.isDetached()) {
+        m_buffer.resize(room);
     } else {
         // Shared with lists that still show its texts: they keep theirs.
-        QString fresh(room, Qt::Uninitialized);
-        std::copy_n(m_text.constData(), m_used, fresh.data());
-        m_text = std::move(fresh);
+        QByteArray fresh(room, Qt::Uninitialized);
+        std::memcpy(fresh.data(), m_buffer.constData(), static_cast<size_t>(m_used));
+        m_buffer = std::move(fresh);
         m_ready = 0;
     }
 }
@@ -67,24 +133,25 @@ void EntryPairs::clear()
 {
     // Emptying a shared buffer would allocate a fresh one for nothing:
     // letting go of it is cheaper, and the lists keep their texts.
-    if (!m_text.isDetached() || m_text.size() > kKeptCapacity) {
-        m_text = QString();
+    if (!m_buffer.isDetached() || m_buffer.size() > kKeptCapacity) {
+        m_buffer = QByteArray();
         m_ready = 0;
     }
     m_used = 0;
-    for (QList<EntryTexts::Span> *spans : {&m_firsts, &m_seconds}) {
+    m_chars = 0;
+    for (QList<TextSpan> *spans : {&m_firsts, &m_seconds}) {
         if (spans->isDetached())
             spans->resize(0);
         else
-            *spans = QList<EntryTexts::Span>();
+            *spans = QList<TextSpan>();
     }
 }
 
-void EntryPairs::reserve(qsizetype pairs, qsizetype chars)
+void EntryPairs::reserve(qsizetype pairs, qsizetype bytes)
 {
-    if (!m_text.isNull() && !m_text.isDetached())
+    if (!m_buffer.isNull() && !m_buffer.isDetached())
         return;
-    for (QList<EntryTexts::Span> *spans : {&m_firsts, &m_seconds}) {
+    for (QList<TextSpan> *spans : {&m_firsts, &m_seconds}) {
         if (spans->capacity() < pairs) {
             // Grown and shrunk back at once: the list's memory is ready too.
             const qsizetype had = spans->size();
@@ -92,27 +159,27 @@ void EntryPairs::reserve(qsizetype pairs, qsizetype chars)
             spans->resize(had);
         }
     }
-    chars = std::min(chars, kKeptCapacity);
-    if (chars > m_text.size()) {
-        const char16_t *before = reinterpret_cast<const char16_t *>(m_text.constData());
-        m_text.resize(chars);
-        if (reinterpret_cast<const char16_t *>(m_text.constData()) != before)
+    bytes = std::min(bytes, kKeptCapacity);
+    if (bytes > m_buffer.size()) {
+        const char *before = m_buffer.constData();
+        m_buffer.resize(bytes);
+        if (m_buffer.constData() != before)
             m_ready = 0;
     }
 }
 
 bool EntryPairs::prepareMore(qsizetype bytes)
 {
-    if (m_text.isNull() || !m_text.isDetached())
+    if (m_buffer.isNull() || !m_buffer.isDetached())
         return false;
-    // Writing one character to a page is what makes the system provide it;
-    // the room past the texts holds nothing of value.
-    const qsizetype end = std::min(m_text.size(), m_ready + std::max<qsizetype>(bytes / 2, kPageChars));
-    char16_t *data = reinterpret_cast<char16_t *>(m_text.data());
-    for (qsizetype at = std::max(m_ready, m_used); at < end; at += kPageChars)
+    // Writing one byte to a page is what makes the system provide it; the
+    // room past the texts holds nothing of value.
+    const qsizetype end = std::min(m_buffer.size(), m_ready + std::max(bytes, kPageBytes));
+    char *data = m_buffer.data();
+    for (qsizetype at = std::max(m_ready, m_used); at < end; at += kPageBytes)
         data[at] = 0;
     m_ready = std::max(m_ready, end);
-    return m_ready < m_text.size();
+    return m_ready < m_buffer.size();
 }
 
 } // namespace lexorra::dictionary

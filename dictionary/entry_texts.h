@@ -1,41 +1,42 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringView>
 
 namespace lexorra::dictionary {
 
+/// Where a text lies in a buffer of texts, and how it is stored there.
+struct TextSpan
+{
+    /// Byte offset of the text in the buffer.
+    qsizetype begin = 0;
+    /// Its length in characters.
+    qsizetype length = 0;
+    /// Stored as UTF-16 code units; else as Latin-1, one byte a character.
+    bool wide = false;
+};
+
 /// A sequence of texts that lie in one shared buffer: a listing of tens of
-/// thousands of entries costs no allocation per entry, and reading an entry
-/// costs no copy.
+/// thousands of entries costs no allocation per entry. A text whose every
+/// character is Latin-1, as most entries of European languages are, takes one
+/// byte a character, and any other text two.
 ///
 /// Copies share the buffer until one of them changes (implicit sharing), so
 /// handing a listing to a list is free.
 class EntryTexts final
 {
 public:
-    /// Where a text lies in the buffer.
-    struct Span
-    {
-        qsizetype begin = 0;
-        qsizetype length = 0;
-    };
-
     EntryTexts() = default;
-    /// The texts at @p spans of @p text, sharing both.
-    EntryTexts(const QString &text, const QList<Span> &spans) : m_text(text), m_spans(spans) {}
+    /// The texts at @p spans of @p buffer, sharing both.
+    EntryTexts(const QByteArray &buffer, const QList<TextSpan> &spans) : m_buffer(buffer), m_spans(spans) {}
 
     [[nodiscard]] qsizetype size() const { return m_spans.size(); }
     [[nodiscard]] bool isEmpty() const { return m_spans.isEmpty(); }
 
-    /// The text at @p index, valid until this sequence next changes.
-    /// @p index must lie in [0, size()).
-    [[nodiscard]] QStringView at(qsizetype index) const
-    {
-        const Span span = m_spans.at(index);
-        return QStringView(m_text).sliced(span.begin, span.length);
-    }
+    /// The text at @p index, which must lie in [0, size()).
+    [[nodiscard]] QString at(qsizetype index) const;
 
     void append(QStringView text);
 
@@ -47,11 +48,11 @@ public:
     void clear();
 
     /// True when @p other holds the very same buffer, not just equal texts.
-    [[nodiscard]] bool isSharedWith(const EntryTexts &other) const { return m_text.isSharedWith(other.m_text); }
+    [[nodiscard]] bool isSharedWith(const EntryTexts &other) const { return m_buffer.isSharedWith(other.m_buffer); }
 
 private:
-    QString m_text;
-    QList<Span> m_spans;
+    QByteArray m_buffer;
+    QList<TextSpan> m_spans;
 };
 
 /// Pairs of texts gathered for two lists at once, end to end in one buffer
@@ -63,43 +64,44 @@ private:
 class EntryPairs final
 {
 public:
-    /// Most characters of room clear() keeps; a bigger buffer is given back.
-    static constexpr qsizetype kKeptCapacity = 16 * 1024 * 1024;
+    /// Most bytes of room clear() keeps; a bigger buffer is given back.
+    static constexpr qsizetype kKeptCapacity = 32 * 1024 * 1024;
 
     [[nodiscard]] qsizetype size() const { return m_firsts.size(); }
     [[nodiscard]] bool isEmpty() const { return m_firsts.isEmpty(); }
     /// Characters of all the texts together.
-    [[nodiscard]] qsizetype textSize() const { return m_used; }
+    [[nodiscard]] qsizetype textSize() const { return m_chars; }
 
     void append(QStringView first, QStringView second);
 
     /// The first and the second texts of the pairs, sharing the buffer.
-    [[nodiscard]] EntryTexts firsts() const { return {m_text, m_firsts}; }
-    [[nodiscard]] EntryTexts seconds() const { return {m_text, m_seconds}; }
+    [[nodiscard]] EntryTexts firsts() const { return {m_buffer, m_firsts}; }
+    [[nodiscard]] EntryTexts seconds() const { return {m_buffer, m_seconds}; }
 
     /// Removes every pair, keeping the room for the next ones unless the
     /// buffer is shared or over kKeptCapacity.
     void clear();
 
-    /// Makes room for @p pairs pairs of @p chars characters in all (at most
+    /// Makes room for @p pairs pairs of about @p bytes bytes in all (at most
     /// kKeptCapacity), to be made ready by prepareMore(). Does nothing to a
     /// buffer that is shared.
-    void reserve(qsizetype pairs, qsizetype chars);
+    void reserve(qsizetype pairs, qsizetype bytes);
 
     /// Makes about @p bytes more of the room ready for use; false once all of
     /// it is ready, or when the buffer is shared.
     bool prepareMore(qsizetype bytes);
 
 private:
-    void grow(qsizetype chars);
+    void makeRoom(qsizetype bytes);
 
-    // Its size is the room; the first m_used characters hold the texts, and
-    // the first m_ready have been made ready.
-    QString m_text;
+    // Its size is the room; the first m_used bytes hold the texts, and the
+    // first m_ready have been made ready.
+    QByteArray m_buffer;
     qsizetype m_used = 0;
     qsizetype m_ready = 0;
-    QList<EntryTexts::Span> m_firsts;
-    QList<EntryTexts::Span> m_seconds;
+    qsizetype m_chars = 0;
+    QList<TextSpan> m_firsts;
+    QList<TextSpan> m_seconds;
 };
 
 } // namespace lexorra::dictionary

@@ -29,7 +29,7 @@ public:
     virtual void appendAll(const EntryTexts &texts)
     {
         for (qsizetype i = 0; i < texts.size(); ++i)
-            append(texts.at(i).toString());
+            append(texts.at(i));
     }
     [[nodiscard]] virtual qint16 count() const = 0;
     [[nodiscard]] virtual QString text(qint16 index) const = 0;

@@ -14,6 +14,13 @@ namespace {
 // Length of the prefix that decides the nearest headword.
 constexpr int kPrefixLength = 3;
 
+// Bytes of room a listing of about @p chars characters takes: a character of
+// most letter files is kept in one byte.
+qsizetype keptBytesFor(qsizetype chars)
+{
+    return std::min(chars, Translator::kMaxListedText);
+}
+
 // Tells the dialogs that the lookup is working, for as long as it lives.
 class BusyScope final
 {
@@ -134,7 +141,7 @@ bool Translator::prepare(const QString &typed)
         m_preparedFile = name;
         LetterFile file;
         file.open(name);
-        m_kept.reserve(EntryList::kMaxEntries, std::min(file.textSizeHint(EntryList::kMaxEntries), kMaxListedText));
+        m_kept.reserve(EntryList::kMaxEntries, keptBytesFor(file.textSizeHint(EntryList::kMaxEntries)));
         return m_kept.prepareMore(0);
     } catch (...) {
         // A file that cannot be read now is dealt with by the lookup itself.
@@ -185,7 +192,7 @@ void Translator::reserveListing()
     // The room is only a guess from the file's first lines, so failing to get
     // it is no reason to fail the lookup: the listing then grows as it goes.
     try {
-        m_kept.reserve(m_room, std::min(m_files.textSizeHint(File_Number, m_room), kMaxListedText));
+        m_kept.reserve(m_room, keptBytesFor(m_files.textSizeHint(File_Number, m_room)));
     } catch (const std::bad_alloc &) {
     }
 }

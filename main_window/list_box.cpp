@@ -23,7 +23,7 @@ QVariant ListBoxModel::data(const QModelIndex &index, int role) const
     // A screen reader reads an entry by this role and falls back to the
     // displayed text only when it is empty; an empty entry then stays empty.
     case Qt::AccessibleTextRole:
-        return m_entries.at(index.row()).toString();
+        return m_entries.at(index.row());
     default:
         return QVariant();
     }
@@ -73,7 +73,7 @@ QString ListBox::text(int row) const
 {
     if (row < 0 || row >= count())
         return QString();
-    return m_entries->entries().at(row).toString();
+    return m_entries->entries().at(row);
 }
 
 void ListBox::appendFrom(dictionary::EntryTexts &batch)
@@ -162,7 +162,7 @@ QString ListBoxEntries::text(qint16 index) const
     if (index < m_list.count())
         return m_list.text(index);
     const qsizetype pending = index - m_list.count();
-    return pending < m_pending.size() ? m_pending.at(pending).toString() : QString();
+    return pending < m_pending.size() ? m_pending.at(pending) : QString();
 }
 
 qint16 ListBoxEntries::selectedIndex() const

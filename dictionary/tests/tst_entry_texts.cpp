@@ -26,13 +26,24 @@ QStringList texts(const EntryTexts &entries)
 {
     QStringList out;
     for (qsizetype i = 0; i < entries.size(); ++i)
-        out.append(entries.at(i).toString());
+        out.append(entries.at(i));
     return out;
 }
 
+// A text of up to @p longest characters: mostly Latin-1 (one byte each when
+// kept) with, in some texts, characters just past it and beyond.
 QString randomText(QRandomGenerator &random, int longest)
 {
-    return QString(static_cast<qsizetype>(random.bounded(longest + 1)), QChar(u'a' + random.bounded(26)));
+    static const QList<QStringView> latin1{u"a", u"z", u" ", u"\u00e9", u"\u00ff", u"\u0080"};
+    static const QList<QStringView> wider{u"\u0100", u"\u4e2d", u"\U0001F600", u"\uFFFD"};
+    const bool wide = random.bounded(4) == 0;
+    QString text;
+    const int length = random.bounded(longest + 1);
+    for (int i = 0; i < length; ++i) {
+        const auto &pool = wide && random.bounded(8) == 0 ? wider : latin1;
+        text += pool.at(random.bounded(pool.size()));
+    }
+    return text;
 }
 
 } // namespace
@@ -60,7 +71,7 @@ void TestEntryTexts::randomOperationsMatchAStringList()
             expected[which] = expected[1 - which];
             break;
         default: {
-            const QString text = randomText(random, 5);
+            const QString text = randomText(random, 40);
             entries[which].append(text);
             expected[which].append(text);
             break;
