@@ -36,21 +36,47 @@ void keepTitleVisible(QMessageBox &box)
 QtUserDialogs::QtUserDialogs(QWidget *parent) : m_parent(parent)
 {}
 
+QtUserDialogs::~QtUserDialogs()
+{
+    delete m_lastPrompt;
+    delete m_nextBox;
+}
+
+std::unique_ptr<QMessageBox> QtUserDialogs::newMessageBox() const
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Ok, m_parent);
+    box->setObjectName(kMessageBoxName.toString());
+    keepEmptyTitleEmpty(box.get());
+    // Translations come from files: show them as written, never as markup.
+    box->setTextFormat(Qt::PlainText);
+    box->ensurePolished();
+    return box;
+}
+
 QString QtUserDialogs::prompt(const QString &message, const QString &title)
 {
-    QInputDialog dialog(m_parent);
-    dialog.setObjectName(kPromptName.toString());
-    dialog.setInputMode(QInputDialog::TextInput);
-    dialog.setWindowTitle(title);
-    keepEmptyTitleEmpty(&dialog);
-    dialog.setLabelText(message);
-    dialog.setTextValue(QString());
+    delete m_lastPrompt;
+    auto *dialog = new QInputDialog(m_parent);
+    m_lastPrompt = dialog;
+    dialog->setObjectName(kPromptName.toString());
+    dialog->setInputMode(QInputDialog::TextInput);
+    dialog->setWindowTitle(title);
+    keepEmptyTitleEmpty(dialog);
+    dialog->setLabelText(message);
+    dialog->setTextValue(QString());
+
+    // A box that may follow is made while the user types. It gets no window
+    // of the window system before it is shown, so nothing lists it until then.
+    QTimer::singleShot(0, dialog, [this] {
+        if (!m_nextBox)
+            m_nextBox = newMessageBox().release();
+    });
 
     // A zero timer fires whenever the prompt's event loop has nothing else to do.
     QTimer idle;
     idle.setInterval(0);
     if (m_typed && m_idle) {
-        QObject::connect(&dialog, &QInputDialog::textValueChanged, &idle, [this, &idle](const QString &text) {
+        QObject::connect(dialog, &QInputDialog::textValueChanged, &idle, [this, &idle](const QString &text) {
             if (m_typed(text))
                 idle.start();
         });
@@ -59,22 +85,25 @@ QString QtUserDialogs::prompt(const QString &message, const QString &title)
                 idle.stop();
         });
     }
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    return dialog.textValue();
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    const QString reply = accepted ? dialog->textValue() : QString();
+    // Taking the closed prompt apart costs a while; the lookup, and the box
+    // or listing that shows its outcome, need not wait for it.
+    dialog->deleteLater();
+    return reply;
 }
 
 void QtUserDialogs::messageBox(const QString &text, const QString &title, dictionary::MessageIcon icon)
 {
-    const QMessageBox::Icon boxIcon =
-        icon == dictionary::MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information;
-    QMessageBox box(boxIcon, title, text, QMessageBox::Ok, m_parent);
-    box.setObjectName(kMessageBoxName.toString());
-    keepEmptyTitleEmpty(&box);
-    // Translations come from files: show them as written, never as markup.
-    box.setTextFormat(Qt::PlainText);
-    keepTitleVisible(box);
-    box.exec();
+    // Each box is shown once: a box kept hidden for the next message would
+    // stay in the list of the program's windows that screen readers read.
+    const std::unique_ptr<QMessageBox> box(m_nextBox ? m_nextBox.data() : newMessageBox().release());
+    m_nextBox.clear();
+    box->setIcon(icon == dictionary::MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information);
+    box->setWindowTitle(title);
+    box->setText(text);
+    keepTitleVisible(*box);
+    box->exec();
 }
 
 void QtUserDialogs::setWhileTyping(std::function<bool(const QString &)> typed, std::function<bool()> idle)

@@ -6,6 +6,9 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+
+class QMessageBox;
 
 namespace lexorra {
 
@@ -22,6 +25,8 @@ public:
 
     /// The boxes open over @p parent (which may be null).
     explicit QtUserDialogs(QWidget *parent);
+    ~QtUserDialogs() override;
+    Q_DISABLE_COPY_MOVE(QtUserDialogs)
 
     /// A text prompt with @p message above an input field, titled @p title,
     /// with OK and Cancel. Returns the typed text, or empty text when cancelled.
@@ -41,7 +46,14 @@ public:
     void setWhileTyping(std::function<bool(const QString &)> typed, std::function<bool()> idle);
 
 private:
+    [[nodiscard]] std::unique_ptr<QMessageBox> newMessageBox() const;
+
     QPointer<QWidget> m_parent;
+    // The box for the next message, made ahead of time; its parent may take
+    // it along when it goes.
+    QPointer<QMessageBox> m_nextBox;
+    // The latest prompt, until its deletion, which waits for the event loop.
+    QPointer<QWidget> m_lastPrompt;
     std::function<bool(const QString &)> m_typed;
     std::function<bool()> m_idle;
     bool m_busy = false;

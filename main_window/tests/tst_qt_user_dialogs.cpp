@@ -4,6 +4,7 @@
 #include "modal_script.h"
 #include "qt_user_dialogs.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QTest>
 
@@ -22,6 +23,7 @@ private Q_SLOTS:
     void prompt();
     void promptEscCancels();
     void idleWorkWhileTyping();
+    void noHiddenWindowStaysBehind();
     void messageBox_data();
     void messageBox();
     void busyCursor_data();
@@ -116,6 +118,38 @@ void TestQtUserDialogs::idleWorkWhileTyping()
     slicesAsked = 5;
     QTest::qWait(20);
     QCOMPARE(slices, 3);
+}
+
+void TestQtUserDialogs::noHiddenWindowStaysBehind()
+{
+    // Screen readers list every window the program has. The box made ahead
+    // while the prompt waits has none until it is shown; after a prompt and a
+    // box, no window of either is left, shown or hidden.
+    const auto count = [](const char *className, bool withWindow) {
+        int found = 0;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            found += widget->inherits(className) && (widget->windowHandle() != nullptr) == withWindow;
+        return found;
+    };
+    QtUserDialogs dialogs(nullptr);
+    ModalScript script;
+    script.then([&](QWidget *modal) {
+        QTRY_COMPARE(count("QMessageBox", false), 1);
+        QCOMPARE(count("QMessageBox", true), 0);
+        QTest::keyClicks(modal->focusWidget(), u"apple"_s);
+        QTest::keyClick(modal->focusWidget(), Qt::Key_Return);
+    });
+    SeenBox seen;
+    script.acknowledgeBox(&seen);
+    script.start();
+    QCOMPARE(dialogs.prompt(u"m"_s, u"t"_s), u"apple"_s);
+    dialogs.messageBox(u"Pomme"_s, u"Apple"_s, lexorra::dictionary::MessageIcon::Information);
+    script.stop();
+    QVERIFY(script.allStepsRun());
+    QCOMPARE(seen.text, u"Pomme"_s);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(count("QMessageBox", true) + count("QMessageBox", false), 0);
+    QCOMPARE(count("QInputDialog", true) + count("QInputDialog", false), 0);
 }
 
 void TestQtUserDialogs::messageBox_data()
