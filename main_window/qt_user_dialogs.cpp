@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPalette>
 #include <QTimer>
 
 namespace lexorra {
@@ -49,6 +50,14 @@ std::unique_ptr<QMessageBox> QtUserDialogs::newMessageBox() const
     keepEmptyTitleEmpty(box.get());
     // Translations come from files: show them as written, never as markup.
     box->setTextFormat(Qt::PlainText);
+    // An open box is the active window; drawn alike whether active or not, it
+    // need not be drawn again when the window manager activates it.
+    QPalette palette = box->palette();
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto colorRole = static_cast<QPalette::ColorRole>(role);
+        palette.setBrush(QPalette::Inactive, colorRole, palette.brush(QPalette::Active, colorRole));
+    }
+    box->setPalette(palette);
     box->ensurePolished();
     return box;
 }
