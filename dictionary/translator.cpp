@@ -14,11 +14,13 @@ namespace {
 // Length of the prefix that decides the nearest headword.
 constexpr int kPrefixLength = 3;
 
-// Bytes of room a listing of about @p chars characters takes: a character of
-// most letter files is kept in one byte.
-qsizetype keptBytesFor(qsizetype chars)
+// Makes room in @p kept for a listing of at most @p room records that hold
+// about @p chars characters. A character of most letter files is kept in one
+// byte, and a record takes at least two characters (its two delimiters), so
+// a small file gets room for no more records than it can hold.
+void reserveFor(EntryPairs &kept, qsizetype room, qsizetype chars)
 {
-    return std::min(chars, Translator::kMaxListedText);
+    kept.reserve(std::min(room, chars / 2 + 1), std::min(chars, Translator::kMaxListedText));
 }
 
 // Tells the dialogs that the lookup is working, for as long as it lives.
@@ -141,7 +143,7 @@ bool Translator::prepare(const QString &typed)
         m_preparedFile = name;
         LetterFile file;
         file.open(name);
-        m_kept.reserve(EntryList::kMaxEntries, keptBytesFor(file.textSizeHint(EntryList::kMaxEntries)));
+        reserveFor(m_kept, EntryList::kMaxEntries, file.textSizeHint(EntryList::kMaxEntries));
         return m_kept.prepareMore(0);
     } catch (...) {
         // A file that cannot be read now is dealt with by the lookup itself.
@@ -192,7 +194,7 @@ void Translator::reserveListing()
     // The room is only a guess from the file's first lines, so failing to get
     // it is no reason to fail the lookup: the listing then grows as it goes.
     try {
-        m_kept.reserve(m_room, keptBytesFor(m_files.textSizeHint(File_Number, m_room)));
+        reserveFor(m_kept, m_room, m_files.textSizeHint(File_Number, m_room));
     } catch (const std::bad_alloc &) {
     }
 }
