@@ -106,8 +106,10 @@ void QtUserDialogs::messageBox(const QString &text, const QString &title, dictio
 {
     // Each box is shown once: a box kept hidden for the next message would
     // stay in the list of the program's windows that screen readers read.
-    const std::unique_ptr<QMessageBox> box(m_nextBox ? m_nextBox.data() : newMessageBox().release());
+    std::unique_ptr<QMessageBox> box(m_nextBox.data());
     m_nextBox.clear();
+    if (!box)
+        box = newMessageBox();
     box->setIcon(icon == dictionary::MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information);
     box->setWindowTitle(title);
     box->setText(text);
