@@ -121,7 +121,7 @@ int main(int argc, char **argv)
         double foundCpu = 0;
         const double found = lexorra::bench::medianMs(
             kRuns, [&] { lookup.lookUp(nearEnd); }, &foundCpu);
-        if (lookup.dialogs.boxes.isEmpty() || lookup.list1.count() != lexorra::dictionary::EntryList::kMaxEntries)
+        if (lookup.dialogs.boxes.isEmpty() || lookup.list1.count() != lexorra::dictionary::kMaxEntries)
             return 4;
         double missingCpu = 0;
         const double missing = lexorra::bench::medianMs(
@@ -184,7 +184,7 @@ int main(int argc, char **argv)
         const double ms = lexorra::bench::medianMs(
             3, [&] { sized.lookUp(u"bzzzzz"_s); }, &cpu);
         const double peak = statusMb("VmHWM");
-        if (sized.list1.count() != lexorra::dictionary::EntryList::kMaxEntries)
+        if (sized.list1.count() != lexorra::dictionary::kMaxEntries)
             return 6;
         std::printf("%d MB letter file, missing word: median %.0f ms (processor %.0f ms) over 3 runs; peak "
                     "resident %.1f MiB (%.1f MiB before)\n",

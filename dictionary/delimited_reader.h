@@ -1,5 +1,7 @@
 #pragma once
 
+#include "program_limits.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -39,11 +41,6 @@ protected:
 class DelimitedReader final
 {
 public:
-    /// Most characters a field keeps.
-    static constexpr qsizetype kMaxFieldLength = 2 * 1024 * 1024;
-    /// Characters after which a field that has not ended ends the text.
-    static constexpr qsizetype kMaxFieldRun = 32 * 1024 * 1024;
-
     /// A reader over the whole of @p text.
     explicit DelimitedReader(QString text = {});
     Q_DISABLE_COPY_MOVE(DelimitedReader)

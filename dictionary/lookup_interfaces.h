@@ -1,6 +1,7 @@
 #pragma once
 
 #include "entry_texts.h"
+#include "program_limits.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -16,9 +17,6 @@ namespace lexorra::dictionary {
 class EntryList
 {
 public:
-    /// Most entries a list can hold.
-    static constexpr qint16 kMaxEntries = 32767;
-
     virtual ~EntryList() = default;
 
     virtual void clear() = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "program_limits.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -12,9 +14,6 @@ namespace lexorra::dictionary {
 /// Upper-cases the first character of every word and lower-cases every other
 /// character. Words are separated by space, tab, LF, VT, FF, CR and NUL only.
 [[nodiscard]] QString properCase(const QString &text);
-
-/// Most characters of a translation that a message box or label is given.
-inline constexpr qsizetype kMaxShownLength = 4000;
 
 /// @p text as a message box or label can show it at once: whole when it has at
 /// most kMaxShownLength characters, else cut at the last word break before

@@ -20,7 +20,7 @@ constexpr int kPrefixLength = 3;
 // a small file gets room for no more records than it can hold.
 void reserveFor(EntryPairs &kept, qsizetype room, qsizetype chars)
 {
-    kept.reserve(std::min(room, chars / 2 + 1), std::min(chars, Translator::kMaxListedText));
+    kept.reserve(std::min(room, chars / 2 + 1), std::min(chars, kMaxListedText));
 }
 
 // Tells the dialogs that the lookup is working, for as long as it lives.
@@ -143,7 +143,7 @@ bool Translator::prepare(const QString &typed)
         m_preparedFile = name;
         LetterFile file;
         file.open(name);
-        reserveFor(m_kept, EntryList::kMaxEntries, file.textSizeHint(EntryList::kMaxEntries));
+        reserveFor(m_kept, kMaxEntries, file.textSizeHint(kMaxEntries));
         return m_kept.prepareMore(0);
     } catch (...) {
         // A file that cannot be read now is dealt with by the lookup itself.
@@ -173,7 +173,7 @@ void Translator::startListing()
     m_preparedFile.clear();
     m_prefix = firstChars(Search_Word, kPrefixLength);
     m_listed = List1.count();
-    m_room = EntryList::kMaxEntries - m_listed;
+    m_room = kMaxEntries - m_listed;
     m_listingFull = false;
 
     // The selection after each appended record is the first headword of the

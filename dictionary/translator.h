@@ -28,11 +28,6 @@ public:
     Translator(EntryList &list1, EntryList &list2, Caption &label2, UserDialogs &dialogs);
     Q_DISABLE_COPY_MOVE(Translator)
 
-    /// Most characters of text one listing keeps in the two lists together.
-    /// Real letter files never come near it; it bounds the memory a file of
-    /// absurdly long records can take, as kMaxEntries bounds the count.
-    static constexpr qsizetype kMaxListedText = 64 * 1024 * 1024;
-
     /// Asks for a word, shows its translation when its letter file has it, and
     /// lists the whole letter file with the nearest headword selected. Warns
     /// when the letter file does not exist. Never throws.

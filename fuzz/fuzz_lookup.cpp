@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (int lookup = 0; lookup < 2; ++lookup) {
         translator.Begin_Translation();
         if (translator.fileSlots().openCount() != 0 || list1.count() != list2.count() ||
-            list1.count() > EntryList::kMaxEntries || list1.selectedIndex() >= list1.count() ||
+            list1.count() > kMaxEntries || list1.selectedIndex() >= list1.count() ||
             (list1.count() > 0 && list1.selectedIndex() < 0) || dialogs.busyDepth != 0 || dialogs.busyInDialog)
             std::abort();
     }

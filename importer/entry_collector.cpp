@@ -193,7 +193,7 @@ WriteResult EntryCollector::write(const QString &folder, Progress &progress)
             return;
         writeFile(folder + u'/' + fileName, fileBytes);
         ++result.files;
-        if (fileRecords > kListLimit)
+        if (fileRecords > dictionary::kMaxEntries)
             result.oversized.append({fileName, fileRecords});
         fileBytes.clear();
         fileRecords = 0;

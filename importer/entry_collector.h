@@ -45,9 +45,6 @@ struct WriteResult
 class EntryCollector final
 {
 public:
-    /// Records the list can show from one letter file.
-    static constexpr qint64 kListLimit = 32767;
-
     /// Adds an entry. @p order ranks entries of the same headword (the order
     /// of the source); the headword is normalised the way a lookup normalises
     /// the typed word. Entries that no lookup could reach are counted, not kept.

@@ -2,6 +2,7 @@
 // folder of letter files.
 #include "import_error.h"
 #include "import_run.h"
+#include "lexorra_version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "lexorra_version.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QFile>

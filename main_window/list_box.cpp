@@ -152,7 +152,7 @@ void ListBoxEntries::appendAll(const dictionary::EntryTexts &texts)
 
 qint16 ListBoxEntries::count() const
 {
-    return static_cast<qint16>(qMin(m_list.count() + m_pending.size(), qsizetype(kMaxEntries)));
+    return static_cast<qint16>(qMin(m_list.count() + m_pending.size(), qsizetype(dictionary::kMaxEntries)));
 }
 
 QString ListBoxEntries::text(qint16 index) const

@@ -363,14 +363,14 @@ void TestDelimitedReader::longFieldIsCut()
 {
     // A field beyond the limit keeps its first characters; the records after
     // it read as usual.
-    const QString text = QString(DelimitedReader::kMaxFieldLength + 100000, u'x') + u"y,b\nc,d\n"_s;
+    const QString text = QString(kMaxFieldLength + 100000, u'x') + u"y,b\nc,d\n"_s;
     PieceSource source(text, [] { return 64 * 1024; });
     DelimitedReader reader;
     reader.reset(&source);
     QString first;
     QString second;
     reader.readRecord(first, second);
-    QCOMPARE(first, QString(DelimitedReader::kMaxFieldLength, u'x'));
+    QCOMPARE(first, QString(kMaxFieldLength, u'x'));
     QCOMPARE(second, u"b"_s);
     reader.readRecord(first, second);
     QCOMPARE(first + second, u"cd"_s);
@@ -384,9 +384,9 @@ void TestDelimitedReader::endlessFieldEndsTheText()
     EndlessSource source(QChar(u'\0'));
     DelimitedReader reader;
     reader.reset(&source);
-    QCOMPARE(reader.readField().size(), DelimitedReader::kMaxFieldLength);
+    QCOMPARE(reader.readField().size(), kMaxFieldLength);
     QVERIFY(reader.atEnd());
-    QVERIFY(source.given <= DelimitedReader::kMaxFieldRun + 128 * 1024);
+    QVERIFY(source.given <= kMaxFieldRun + 128 * 1024);
     try {
         (void)reader.readField();
         QFAIL("a field was read after the end");

@@ -326,8 +326,8 @@ void TestTranslator::listingStopsAtTheEntryLimit()
     lookup.lookUp(u"a39999"_s); // found by the lookup, which reads past the list's limit
 
     QCOMPARE(describe(lookup.dialogs.boxes), QStringList{u"I|A39999|Translation 39999"_s});
-    QCOMPARE(lookup.list1.count(), EntryList::kMaxEntries);
-    QCOMPARE(lookup.list2.count(), EntryList::kMaxEntries);
+    QCOMPARE(lookup.list1.count(), kMaxEntries);
+    QCOMPARE(lookup.list2.count(), kMaxEntries);
     QCOMPARE(lookup.list1.entries.last(), u"a32766"_s);
     QCOMPARE(lookup.list2.entries.last(), u"translation 32766"_s);
     QCOMPARE(lookup.list1.selectedIndex(), qint16(39)); // the first headword sharing "a39"
@@ -471,7 +471,7 @@ void TestTranslator::hugeFilesTakeBoundedMemory_data()
         << QByteArray("apple,pomme\n") << 100 * kGiB << 0 << u"apple"_s << 1 << 1;
     // 64 MiB of ordinary records, more than the memory left to the lookup.
     QTest::newRow("records beyond the memory limit")
-        << QByteArray() << qint64(0) << 2800000 << u"azzz"_s << 0 << int(EntryList::kMaxEntries);
+        << QByteArray() << qint64(0) << 2800000 << u"azzz"_s << 0 << int(kMaxEntries);
 }
 
 void TestTranslator::hugeFilesTakeBoundedMemory()

@@ -3,6 +3,7 @@
 // then read from. The program itself is run too, with no display at all.
 #include "command_line.h"
 #include "fake_lookup.h"
+#include "lexorra_version.h"
 #include "translator.h"
 
 #include <QDir>

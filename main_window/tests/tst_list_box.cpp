@@ -194,12 +194,12 @@ void TestListBox::holdsTheMostEntries()
 {
     ListBox widget(nullptr);
     ListBoxEntries list(widget);
-    for (int i = 0; i < lexorra::dictionary::EntryList::kMaxEntries; ++i)
+    for (int i = 0; i < lexorra::dictionary::kMaxEntries; ++i)
         list.append(QString::number(i));
-    QCOMPARE(list.count(), lexorra::dictionary::EntryList::kMaxEntries);
-    list.select(lexorra::dictionary::EntryList::kMaxEntries - 1);
-    QCOMPARE(list.selectedIndex(), qint16(lexorra::dictionary::EntryList::kMaxEntries - 1));
-    QCOMPARE(list.text(lexorra::dictionary::EntryList::kMaxEntries - 1), u"32766"_s);
+    QCOMPARE(list.count(), lexorra::dictionary::kMaxEntries);
+    list.select(lexorra::dictionary::kMaxEntries - 1);
+    QCOMPARE(list.selectedIndex(), qint16(lexorra::dictionary::kMaxEntries - 1));
+    QCOMPARE(list.text(lexorra::dictionary::kMaxEntries - 1), u"32766"_s);
 }
 
 void TestListBox::listingReachesTheViewInOneStep()
