@@ -106,7 +106,7 @@ class TestCollapseForm : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void roundsHalfToEven_data();
     void roundsHalfToEven();
 

@@ -36,7 +36,7 @@ class TestFrmabOut : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void window();
     void labels_data();
     void labels();

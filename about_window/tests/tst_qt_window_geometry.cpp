@@ -18,7 +18,7 @@ class TestQtWindowGeometry : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void init();
     void cleanup();
 

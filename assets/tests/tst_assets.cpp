@@ -58,7 +58,7 @@ class AssetsTest : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void resourcesArePresent_data();
     void resourcesArePresent();
 

@@ -92,7 +92,7 @@ class TestDelimitedReader : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void records_data();
     void records();
     void readPastEndRaises();

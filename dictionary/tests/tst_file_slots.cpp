@@ -43,7 +43,7 @@ class TestFileSlots : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void init();
     void cleanup();
     void freeFileTakesLowestUnused();

@@ -11,7 +11,7 @@ class TestTextRules : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void normalisedWord_data();
     void normalisedWord();
     void properCase_data();

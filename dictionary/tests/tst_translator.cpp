@@ -86,7 +86,7 @@ class TestTranslator : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void init();
     void cleanup();
 

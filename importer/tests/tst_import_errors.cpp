@@ -48,7 +48,7 @@ class TestImportErrors : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void badInput_data();
     void badInput();
     void existingFolder();

@@ -19,7 +19,7 @@ class TestImportParsers : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void dictdNumbers();
     void badDictdNumbers_data();
     void badDictdNumbers();

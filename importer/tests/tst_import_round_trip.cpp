@@ -50,7 +50,7 @@ class TestImportRoundTrip : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void roundTrip_data();
     void roundTrip();
     void manyHeadwordsInOneFile();

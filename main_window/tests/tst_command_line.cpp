@@ -64,7 +64,7 @@ class TestCommandLine : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void init();
     void cleanup();
 
