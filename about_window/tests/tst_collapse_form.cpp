@@ -451,15 +451,16 @@ void TestCollapseForm::goesOnAfterFailure_data()
 
     // Every row: outer 800 and client 400 both ways (limits 400), top 1000,
     // left 2000, default step. The window follows every request down to
-    // `minimumSize`. Log tokens: see FakeWindow; "|" separates steps 4 and 12.
+    // `minimumSize`. Log tokens: see FakeWindow; "|" marks where a pass's loop
+    // test begins.
     const char *const heightFollows = "ch h | h | d h h=600 t t=1100 h h | h | d h h=400 t t=1200 h h | h |";
     const char *const widthFollows = "cw w | w | d w w=600 l l=2100 w w | w | d w w=400 l l=2200 w w | w";
     const char *const heightStopsAt600 = "ch h | h | d h h=600 t t=1100 h h | h | d h h=400 t t=1200 h |";
     const char *const widthStopsAt600 = "cw w | w | d w w=600 l l=2100 w w | w | d w w=400 l l=2200 w";
-    // After a height limit of 0, from step 4 on.
+    // After a height limit of 0, from the first loop test on.
     const char *const heightToZero = "h | d h h=600 t t=1100 h h | h | d h h=400 t t=1200 h h | h |"
                                      "d h h=200 t t=1300 h h | h | d h h=0 t t=1400 h h | h |";
-    // After a width limit of 0, from step 12 on.
+    // After a width limit of 0, from the first loop test on.
     const char *const widthToZero = "w | d w w=600 l l=2100 w w | w | d w w=400 l l=2200 w w | w |"
                                     "d w w=200 l l=2300 w w | w | d w w=0 l l=2400 w w | w";
     auto join = [](std::initializer_list<const char *> parts) {
@@ -474,148 +475,147 @@ void TestCollapseForm::goesOnAfterFailure_data()
     QTest::newRow("no failure, minimum 600")
         << 600.0f << none() << join({heightStopsAt600, widthStopsAt600}) << u"h600 w600 t1200 l2200"_s;
 
-    // Step 3 -> 4 with a height limit of 0.
+    // A limit that cannot be taken is 0: the window shrinks to nothing.
     const QString heightAtZero = u"h0 w400 t1400 l2200"_s;
-    QTest::newRow("3: client height rejected")
+    QTest::newRow("height limit, client height rejected")
         << 0.0f << reject(Op::ClientHeight, 1) << join({"!ch", heightToZero, widthFollows}) << heightAtZero;
-    QTest::newRow("3: outer height rejected")
+    QTest::newRow("height limit, outer height rejected")
         << 0.0f << reject(Op::OuterHeight, 1) << join({"ch !h", heightToZero, widthFollows}) << heightAtZero;
-    QTest::newRow("3: frame height infinite") << 0.0f << corrupt(Op::ClientHeight, 1, kInfinity)
-                                              << join({"ch h", heightToZero, widthFollows}) << heightAtZero;
-    QTest::newRow("3: frame height NaN") << 0.0f << corrupt(Op::OuterHeight, 1, kNaN)
-                                         << join({"ch h", heightToZero, widthFollows}) << heightAtZero;
-    QTest::newRow("3: frame height beyond 32 bits")
+    QTest::newRow("height limit, frame height infinite") << 0.0f << corrupt(Op::ClientHeight, 1, kInfinity)
+                                                         << join({"ch h", heightToZero, widthFollows}) << heightAtZero;
+    QTest::newRow("height limit, frame height NaN")
+        << 0.0f << corrupt(Op::OuterHeight, 1, kNaN) << join({"ch h", heightToZero, widthFollows}) << heightAtZero;
+    QTest::newRow("height limit, frame height beyond 32 bits")
         << 0.0f << corrupt(Op::OuterHeight, 1, 3e9f) << join({"ch h", heightToZero, widthFollows}) << heightAtZero;
 
-    // Step 4 -> 5: the pass runs as if the test had passed.
-    QTest::newRow("4: first loop test rejected")
+    // A loop test that fails lets the pass run.
+    QTest::newRow("height loop test, first loop test rejected")
         << 0.0f << reject(Op::OuterHeight, 2)
         << join({"ch h | !h | d h h=600 t t=1100 h h | h | d h h=400 t t=1200 h h | h |", widthFollows}) << normal;
-    QTest::newRow("4: final loop test rejected")
+    QTest::newRow("height loop test, final loop test rejected")
         << 0.0f << reject(Op::OuterHeight, 10)
         << join({"ch h | h | d h h=600 t t=1100 h h | h | d h h=400 t t=1200 h h | !h |"
                  "d h h=200 t t=1300 h h | h |",
                  widthFollows})
         << u"h200 w400 t1300 l2200"_s;
 
-    // Steps 5, 6, 7 -> the next step.
-    QTest::newRow("5: dispatch rejected")
+    // A failed dispatch, shrink or move is skipped; the pass goes on.
+    QTest::newRow("height pass, dispatch rejected")
         << 0.0f << reject(Op::Dispatch, 1)
         << join({"ch h | h | !d h h=600 t t=1100 h h | h | d h h=400 t t=1200 h h | h |", widthFollows}) << normal;
     const QString heightOnePassLate = u"h400 w400 t1300 l2200"_s;
-    QTest::newRow("6: outer height rejected") << 0.0f << reject(Op::OuterHeight, 3)
-                                              << join({"ch h | h | d !h t t=1100 h h | h | d h h=600 t t=1200 h h | h |"
-                                                       "d h h=400 t t=1300 h h | h |",
-                                                       widthFollows})
-                                              << heightOnePassLate;
-    QTest::newRow("6: shrink rejected") << 0.0f << reject(Op::SetOuterHeight, 1)
-                                        << join({"ch h | h | d h !h=600 t t=1100 h h | h | d h h=600 t t=1200 h h | h |"
-                                                 "d h h=400 t t=1300 h h | h |",
-                                                 widthFollows})
-                                        << heightOnePassLate;
-    QTest::newRow("6: new height infinite") << 0.0f << corrupt(Op::OuterHeight, 3, kInfinity)
-                                            << join({"ch h | h | d h t t=1100 h h | h | d h h=600 t t=1200 h h | h |"
-                                                     "d h h=400 t t=1300 h h | h |",
-                                                     widthFollows})
-                                            << heightOnePassLate;
+    QTest::newRow("height shrink, outer height rejected")
+        << 0.0f << reject(Op::OuterHeight, 3)
+        << join({"ch h | h | d !h t t=1100 h h | h | d h h=600 t t=1200 h h | h |"
+                 "d h h=400 t t=1300 h h | h |",
+                 widthFollows})
+        << heightOnePassLate;
+    QTest::newRow("height shrink, shrink rejected")
+        << 0.0f << reject(Op::SetOuterHeight, 1)
+        << join({"ch h | h | d h !h=600 t t=1100 h h | h | d h h=600 t t=1200 h h | h |"
+                 "d h h=400 t t=1300 h h | h |",
+                 widthFollows})
+        << heightOnePassLate;
+    QTest::newRow("height shrink, new height infinite")
+        << 0.0f << corrupt(Op::OuterHeight, 3, kInfinity)
+        << join({"ch h | h | d h t t=1100 h h | h | d h h=600 t t=1200 h h | h |"
+                 "d h h=400 t t=1300 h h | h |",
+                 widthFollows})
+        << heightOnePassLate;
     const QString topOneMoveShort = u"h400 w400 t1100 l2200"_s;
-    QTest::newRow("7: top rejected") << 0.0f << reject(Op::Top, 1)
-                                     << join({"ch h | h | d h h=600 !t h h | h | d h h=400 t t=1100 h h | h |",
-                                              widthFollows})
-                                     << topOneMoveShort;
-    QTest::newRow("7: move rejected") << 0.0f << reject(Op::SetTop, 1)
-                                      << join({"ch h | h | d h h=600 t !t=1100 h h | h | d h h=400 t t=1100 h h | h |",
-                                               widthFollows})
-                                      << topOneMoveShort;
-    QTest::newRow("7: new top NaN") << 0.0f << corrupt(Op::Top, 1, kNaN)
-                                    << join({"ch h | h | d h h=600 t h h | h | d h h=400 t t=1100 h h | h |",
-                                             widthFollows})
-                                    << topOneMoveShort;
+    QTest::newRow("top move, top rejected")
+        << 0.0f << reject(Op::Top, 1)
+        << join({"ch h | h | d h h=600 !t h h | h | d h h=400 t t=1100 h h | h |", widthFollows}) << topOneMoveShort;
+    QTest::newRow("top move, move rejected")
+        << 0.0f << reject(Op::SetTop, 1)
+        << join({"ch h | h | d h h=600 t !t=1100 h h | h | d h h=400 t t=1100 h h | h |", widthFollows})
+        << topOneMoveShort;
+    QTest::newRow("top move, new top NaN")
+        << 0.0f << corrupt(Op::Top, 1, kNaN)
+        << join({"ch h | h | d h h=600 t h h | h | d h h=400 t t=1100 h h | h |", widthFollows}) << topOneMoveShort;
 
-    // Step 8 -> 10: the height phase ends.
-    QTest::newRow("8: no-progress read rejected")
+    // A failed no-progress test ends the phase.
+    QTest::newRow("height no-progress test, read rejected")
         << 0.0f << reject(Op::OuterHeight, 4) << join({"ch h | h | d h h=600 t t=1100 !h |", widthFollows})
         << u"h600 w400 t1100 l2200"_s;
 
-    // Step 9 -> 4 with the recorded size unchanged (0): the window has to stand
+    // A size that cannot be recorded leaves the previous one (0): the window has to stand
     // still for one more pass before the phase ends.
     const char *const heightStopsOnePassLate = "| h | d h h=400 t t=1200 h h | h | d h h=400 t t=1300 h |";
-    QTest::newRow("9: record read rejected")
+    QTest::newRow("height record, read rejected")
         << 600.0f << reject(Op::OuterHeight, 5)
         << join({"ch h | h | d h h=600 t t=1100 h !h", heightStopsOnePassLate, widthStopsAt600})
         << u"h600 w600 t1300 l2200"_s;
-    QTest::newRow("9: recorded height beyond 32 bits")
+    QTest::newRow("height record, recorded height beyond 32 bits")
         << 600.0f << corrupt(Op::OuterHeight, 5, 3e9f)
         << join({"ch h | h | d h h=600 t t=1100 h h", heightStopsOnePassLate, widthStopsAt600})
         << u"h600 w600 t1300 l2200"_s;
 
-    // Step 10 -> 11 with a width limit of 0.
+    // A limit that cannot be taken is 0: the window shrinks to nothing.
     const QString widthAtZero = u"h400 w0 t1200 l2400"_s;
-    QTest::newRow("10: client width rejected")
+    QTest::newRow("width limit, client width rejected")
         << 0.0f << reject(Op::ClientWidth, 1) << join({heightFollows, "!cw", widthToZero}) << widthAtZero;
-    QTest::newRow("10: outer width rejected")
+    QTest::newRow("width limit, outer width rejected")
         << 0.0f << reject(Op::OuterWidth, 1) << join({heightFollows, "cw !w", widthToZero}) << widthAtZero;
-    QTest::newRow("10: frame width infinite")
+    QTest::newRow("width limit, frame width infinite")
         << 0.0f << corrupt(Op::ClientWidth, 1, -kInfinity) << join({heightFollows, "cw w", widthToZero}) << widthAtZero;
-    QTest::newRow("10: frame width beyond 32 bits")
+    QTest::newRow("width limit, frame width beyond 32 bits")
         << 0.0f << corrupt(Op::OuterWidth, 1, -3e9f) << join({heightFollows, "cw w", widthToZero}) << widthAtZero;
 
-    // Step 12 -> 13: the pass runs as if the test had passed.
-    QTest::newRow("12: first loop test rejected")
+    // A loop test that fails lets the pass run.
+    QTest::newRow("width loop test, first loop test rejected")
         << 0.0f << reject(Op::OuterWidth, 2)
         << join({heightFollows, "cw w | !w | d w w=600 l l=2100 w w | w | d w w=400 l l=2200 w w | w"}) << normal;
-    QTest::newRow("12: final loop test rejected")
+    QTest::newRow("width loop test, final loop test rejected")
         << 0.0f << reject(Op::OuterWidth, 10)
         << join({heightFollows, "cw w | w | d w w=600 l l=2100 w w | w | d w w=400 l l=2200 w w | !w |"
                                 "d w w=200 l l=2300 w w | w"})
         << u"h400 w200 t1200 l2300"_s;
 
-    // Steps 13, 14, 15 -> the next step.
-    QTest::newRow("13: dispatch rejected")
+    // A failed dispatch, shrink or move is skipped; the pass goes on.
+    QTest::newRow("width pass, dispatch rejected")
         << 0.0f << reject(Op::Dispatch, 3)
         << join({heightFollows, "cw w | w | !d w w=600 l l=2100 w w | w | d w w=400 l l=2200 w w | w"}) << normal;
     const QString widthOnePassLate = u"h400 w400 t1200 l2300"_s;
-    QTest::newRow("14: outer width rejected")
+    QTest::newRow("width shrink, outer width rejected")
         << 0.0f << reject(Op::OuterWidth, 3)
         << join({heightFollows, "cw w | w | d !w l l=2100 w w | w | d w w=600 l l=2200 w w | w |"
                                 "d w w=400 l l=2300 w w | w"})
         << widthOnePassLate;
-    QTest::newRow("14: shrink rejected") << 0.0f << reject(Op::SetOuterWidth, 1)
-                                         << join(
-                                                {heightFollows,
-                                                 "cw w | w | d w !w=600 l l=2100 w w | w | d w w=600 l l=2200 w w | w |"
-                                                 "d w w=400 l l=2300 w w | w"})
-                                         << widthOnePassLate;
-    QTest::newRow("14: new width infinite")
+    QTest::newRow("width shrink, shrink rejected")
+        << 0.0f << reject(Op::SetOuterWidth, 1)
+        << join({heightFollows, "cw w | w | d w !w=600 l l=2100 w w | w | d w w=600 l l=2200 w w | w |"
+                                "d w w=400 l l=2300 w w | w"})
+        << widthOnePassLate;
+    QTest::newRow("width shrink, new width infinite")
         << 0.0f << corrupt(Op::OuterWidth, 3, -kInfinity)
         << join({heightFollows, "cw w | w | d w l l=2100 w w | w | d w w=600 l l=2200 w w | w |"
                                 "d w w=400 l l=2300 w w | w"})
         << widthOnePassLate;
     const QString leftOneMoveShort = u"h400 w400 t1200 l2100"_s;
-    QTest::newRow("15: left rejected") << 0.0f << reject(Op::Left, 1)
-                                       << join({heightFollows,
-                                                "cw w | w | d w w=600 !l w w | w | d w w=400 l l=2100 w w | w"})
-                                       << leftOneMoveShort;
-    QTest::newRow("15: move rejected") << 0.0f << reject(Op::SetLeft, 1)
-                                       << join({heightFollows,
-                                                "cw w | w | d w w=600 l !l=2100 w w | w | d w w=400 l l=2100 w w | w"})
-                                       << leftOneMoveShort;
-    QTest::newRow("15: new left infinite")
+    QTest::newRow("left move, left rejected")
+        << 0.0f << reject(Op::Left, 1)
+        << join({heightFollows, "cw w | w | d w w=600 !l w w | w | d w w=400 l l=2100 w w | w"}) << leftOneMoveShort;
+    QTest::newRow("left move, move rejected")
+        << 0.0f << reject(Op::SetLeft, 1)
+        << join({heightFollows, "cw w | w | d w w=600 l !l=2100 w w | w | d w w=400 l l=2100 w w | w"})
+        << leftOneMoveShort;
+    QTest::newRow("left move, new left infinite")
         << 0.0f << corrupt(Op::Left, 1, kInfinity)
         << join({heightFollows, "cw w | w | d w w=600 l w w | w | d w w=400 l l=2100 w w | w"}) << leftOneMoveShort;
 
-    // Step 16 -> 18: the collapse is over.
-    QTest::newRow("16: no-progress read rejected")
+    // A failed no-progress test ends the phase, and so the collapse.
+    QTest::newRow("width no-progress test, read rejected")
         << 0.0f << reject(Op::OuterWidth, 4) << join({heightFollows, "cw w | w | d w w=600 l l=2100 !w"})
         << u"h400 w600 t1200 l2100"_s;
 
-    // Step 17 -> 12 with the recorded size unchanged (0).
+    // A size that cannot be recorded leaves the previous one (0).
     const char *const widthStopsOnePassLate = "| w | d w w=400 l l=2200 w w | w | d w w=400 l l=2300 w";
-    QTest::newRow("17: record read rejected")
+    QTest::newRow("width record, read rejected")
         << 600.0f << reject(Op::OuterWidth, 5)
         << join({heightStopsAt600, "cw w | w | d w w=600 l l=2100 w !w", widthStopsOnePassLate})
         << u"h600 w600 t1200 l2300"_s;
-    QTest::newRow("17: recorded width beyond 32 bits")
+    QTest::newRow("width record, recorded width beyond 32 bits")
         << 600.0f << corrupt(Op::OuterWidth, 5, 3e9f)
         << join({heightStopsAt600, "cw w | w | d w w=600 l l=2100 w w", widthStopsOnePassLate})
         << u"h600 w600 t1200 l2300"_s;
