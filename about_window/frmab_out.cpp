@@ -2,9 +2,9 @@
 
 #include "collapse_form.h"
 #include "empty_title.h"
+#include "frmab_out_design.h"
 #include "image_push_button.h"
 #include "qt_window_geometry.h"
-#include "twips.h"
 #include "window_centring.h"
 #include "window_style.h"
 
@@ -17,34 +17,7 @@ using namespace Qt::StringLiterals;
 
 namespace lexorra {
 
-namespace {
-
-// Client area of the window, in twips.
-constexpr int kClientWidth = 3765;
-constexpr int kClientHeight = 2070;
-
-struct LabelDesign
-{
-    int left;
-    int top;
-    QRgb colour;
-    qreal pointSize;
-    const char16_t *text;
-};
-
-// The label array, by index. Each label takes the size of its text on one line
-// and keeps its left and top edges.
-constexpr std::array<LabelDesign, 4> kLabels{{
-    {1320, 1440, qRgb(255, 255, 255), 8.25, u"Coding : Quillon"},
-    {1005, 360, qRgb(255, 255, 192), 9.0, u"\u00A9 2026 \u00B7 Freeware"},
-    {210, 120, qRgb(255, 255, 192), 9.0, u"For 32 Bit Windows Development."},
-    {1260, 1680, qRgb(255, 128, 128), 8.25, u"quillon@lexorra.example"},
-}};
-
-// Creation order of the labels after the picture button.
-constexpr std::array<int, 4> kLabelCreationOrder{3, 2, 1, 0};
-
-} // namespace
+namespace design = frmab_out_design;
 
 FrmabOut::FrmabOut(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
@@ -52,7 +25,7 @@ FrmabOut::FrmabOut(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString());
     keepEmptyTitleEmpty(this);
-    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    setFixedSize(design::kClientSize);
     setColours(this, QPalette::Window, Qt::black, QPalette::WindowText, palette().color(QPalette::WindowText));
     setAutoFillBackground(true);
 
@@ -72,19 +45,19 @@ void FrmabOut::createControls()
     Command1 = new ImagePushButton(QPixmap(u":/assets/about_footprint.png"_s), this);
     Command1->setObjectName(u"Command1"_s);
     Command1->setAccessibleName(tr("Close"));
-    Command1->setGeometry(twipsRect(240, 960, 915, 1035));
+    Command1->setGeometry(design::kCommand1Rect);
     Command1->setFocusPolicy(Qt::StrongFocus);
 
-    for (const int index : kLabelCreationOrder) {
-        const LabelDesign &design = kLabels[static_cast<size_t>(index)];
-        auto *label = new QLabel(QString::fromUtf16(design.text), this);
+    for (const int index : design::kLabelCreationOrder) {
+        const design::Label &entry = design::kLabels[static_cast<size_t>(index)];
+        auto *label = new QLabel(QString::fromUtf16(entry.text), this);
         label->setObjectName(u"Label1_%1"_s.arg(index));
-        label->setFont(designFont(u"Tahoma"_s, design.pointSize, QFont::Bold));
+        label->setFont(designFont(u"Tahoma"_s, entry.points, QFont::Bold));
         label->setAlignment(Qt::AlignCenter);
         label->setWordWrap(false);
-        setColours(label, QPalette::Window, Qt::black, QPalette::WindowText, QColor(design.colour));
+        setColours(label, QPalette::Window, Qt::black, QPalette::WindowText, QColor(entry.colour));
         label->setAutoFillBackground(true);
-        label->move(twipsToPixels(design.left), twipsToPixels(design.top));
+        label->move(entry.topLeft);
         label->adjustSize();
         Label1[static_cast<size_t>(index)] = label;
     }

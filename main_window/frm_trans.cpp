@@ -2,12 +2,12 @@
 
 #include "font_fallbacks.h"
 #include "frame_shape.h"
+#include "frm_trans_design.h"
 #include "frmab_out.h"
 #include "label_caption.h"
 #include "list_box.h"
 #include "picture_button.h"
 #include "qt_user_dialogs.h"
-#include "twips.h"
 #include "window_centring.h"
 #include "window_style.h"
 
@@ -25,22 +25,7 @@ namespace lexorra {
 
 namespace {
 
-// The window and its controls as designed, in twips.
-constexpr QSize kClientSize(twipsToPixels(10050), twipsToPixels(5640));
-constexpr QRect kList2Rect = twipsRect(3120, 4680, 615, 450);
-constexpr QRect kList1Rect = twipsRect(3000, 360, 2775, 4905);
-constexpr QRect kCommand1Rect = twipsRect(840, 4905, 1335, 375);
-constexpr QRect kLabel2Rect = twipsRect(6120, 360, 3675, 4005);
-constexpr QRect kShape1HoverRect = twipsRect(6960, 4680, 2175, 615);
-constexpr QRect kLabel1Rect = twipsRect(7320, 4800, 1575, 495);
-constexpr QRect kShape1PressRect = twipsRect(180, 840, 2655, 2295);
-constexpr QRect kImage1Rect = twipsRect(300, 1080, 2415, 1845);
-
-const QColor kBlack(0, 0, 0);
-const QColor kLightYellow(255, 255, 192);
-const QColor kDarkGrey(64, 64, 64);
-const QColor kLightCyan(128, 255, 255);
-const QColor kPaleCyan(192, 255, 255);
+namespace design = frm_trans_design;
 
 constexpr Qt::WindowFlags kWindowFlags =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -67,6 +52,23 @@ protected:
     }
 };
 
+// Names a control, puts it in its place, hides it when it starts hidden, and
+// gives it the font and colours of its design, if any.
+template <class Widget>
+Widget *designed(Widget *control, const design::Control &plan, QPalette::ColorRole backgroundRole = QPalette::Window,
+                 QPalette::ColorRole textRole = QPalette::WindowText)
+{
+    control->setObjectName(QString::fromUtf16(plan.name));
+    control->setGeometry(plan.rect);
+    if (!plan.visibleAtStart)
+        control->hide();
+    if (plan.font)
+        control->setFont(designFont(QString::fromUtf16(plan.font->family), plan.font->points, plan.font->weight));
+    if (plan.text && plan.background)
+        setColours(control, backgroundRole, QColor(*plan.background), textRole, QColor(*plan.text));
+    return control;
+}
+
 } // namespace
 
 FrmTrans::FrmTrans(dictionary::UserDialogs *dialogs, QWidget *parent) : QWidget(parent, kWindowFlags)
@@ -76,9 +78,9 @@ FrmTrans::FrmTrans(dictionary::UserDialogs *dialogs, QWidget *parent) : QWidget(
     setObjectName(u"FrmTrans"_s);
     setWindowTitle(u"Lexorra"_s);
     setWindowIcon(QIcon(u":/assets/red_ring.ico"_s));
-    setFixedSize(kClientSize);
+    setFixedSize(design::kClientSize);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kBlack);
+    palette.setColor(QPalette::Window, QColor(design::kBlack));
     setPalette(palette);
     setAutoFillBackground(true);
 
@@ -139,62 +141,36 @@ FrmTrans::~FrmTrans()
 
 void FrmTrans::createControls()
 {
-    List2 = new ListBox(this);
-    List2->setObjectName(u"List2"_s);
-    List2->setGeometry(kList2Rect);
-    List2->setVisible(false);
+    List2 = designed(new ListBox(this), design::kList2);
     List2->setAccessibleName(u"Translations"_s);
 
-    List1 = new ListBox(this);
-    List1->setObjectName(u"List1"_s);
-    List1->setGeometry(kList1Rect);
-    List1->setFont(designFont(u"Tahoma"_s, 12.0, QFont::Bold));
-    setColours(List1, QPalette::Base, kDarkGrey, QPalette::Text, kLightYellow);
+    List1 = designed(new ListBox(this), design::kList1, QPalette::Base, QPalette::Text);
     List1->setAccessibleName(u"Headwords"_s);
 
-    Command1 = new QPushButton(u"qUit"_s, this);
-    Command1->setObjectName(u"Command1"_s);
-    Command1->setGeometry(kCommand1Rect);
-    Command1->setFont(designFont(u"Comic Sans MS"_s, 11.25, QFont::Bold));
+    Command1 = designed(new QPushButton(u"qUit"_s, this), design::kCommand1);
     Command1->setToolTip(u"  Close this application   "_s);
     Command1->setAutoDefault(false);
 
-    Label2 = new QLabel(this);
-    Label2->setObjectName(u"Label2"_s);
-    Label2->setGeometry(kLabel2Rect);
-    Label2->setFixedSize(kLabel2Rect.size());
-    Label2->setFont(designFont(u"MS Sans Serif"_s, 13.5, QFont::Normal));
-    setColours(Label2, QPalette::Window, kBlack, QPalette::WindowText, kLightYellow);
+    Label2 = designed(new QLabel(this), design::kLabel2);
+    Label2->setFixedSize(design::kLabel2.rect.size());
     Label2->setAutoFillBackground(true);
     Label2->setTextFormat(Qt::PlainText);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setWordWrap(true);
     Label2->setAccessibleDescription(u"Translation"_s);
 
-    Shape1[1] = new FrameShape(kPaleCyan, this);
-    Shape1[1]->setObjectName(u"Shape1_1"_s);
-    Shape1[1]->setGeometry(kShape1HoverRect);
-    Shape1[1]->setVisible(false);
+    Shape1[1] = designed(new FrameShape(QColor(design::kPaleCyan), this), design::kShape1Hover);
 
-    Label1 = new QLabel(u"abOuT_mE ..."_s, this);
-    Label1->setObjectName(u"Label1"_s);
-    Label1->setGeometry(kLabel1Rect);
-    Label1->setFont(designFont(u"Comic Sans MS"_s, 14.25, QFont::Bold));
-    setColours(Label1, QPalette::Window, kBlack, QPalette::WindowText, kLightCyan);
+    Label1 = designed(new QLabel(u"abOuT_mE ..."_s, this), design::kLabel1);
     Label1->setAutoFillBackground(true);
     Label1->setTextFormat(Qt::PlainText);
     // Centred across, on the top line, wrapping at words like every label.
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label1->setWordWrap(true);
 
-    Shape1[0] = new FrameShape(kPaleCyan, this);
-    Shape1[0]->setObjectName(u"Shape1_0"_s);
-    Shape1[0]->setGeometry(kShape1PressRect);
-    Shape1[0]->setVisible(false);
+    Shape1[0] = designed(new FrameShape(QColor(design::kPaleCyan), this), design::kShape1Press);
 
-    Image1 = new PictureButton(u":/assets/arrows.svg"_s, this);
-    Image1->setObjectName(u"Image1"_s);
-    Image1->setGeometry(kImage1Rect);
+    Image1 = designed(new PictureButton(u":/assets/arrows.svg"_s, this), design::kImage1);
     Image1->setToolTip(u"  Click here to Translate a word  "_s);
     Image1->setAccessibleName(u"Translate a word"_s);
 }

@@ -2,6 +2,7 @@
 // collapse once before the window goes.
 #include "close_ways.h"
 #include "frmab_out.h"
+#include "frmab_out_design.h"
 #include "image_push_button.h"
 #include "resize_watch.h"
 #include "window_controls.h"
@@ -16,6 +17,7 @@
 using namespace lexorra;
 using namespace lexorra::testing;
 using namespace Qt::StringLiterals;
+namespace design = lexorra::frmab_out_design;
 
 namespace {
 
@@ -40,6 +42,7 @@ private Q_SLOTS:
     void window();
     void labels_data();
     void labels();
+    void fixedTexts();
     void pictureButton();
     void close_data();
     void close();
@@ -55,7 +58,7 @@ void TestFrmabOut::window()
     QVERIFY(!about->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     QCOMPARE(about->windowTitle(), QString());
     QVERIFY(about->windowHandle()->title().trimmed().isEmpty()); // not the program's name
-    QCOMPARE(about->size(), QSize(251, 138));
+    QCOMPARE(about->size(), design::kClientSize);
     QCOMPARE(about->minimumSize(), about->maximumSize());
     QCOMPARE(about->palette().color(QPalette::Window), QColor(Qt::black));
     QVERIFY(about->parentWidget() == nullptr);
@@ -70,54 +73,64 @@ void TestFrmabOut::window()
 void TestFrmabOut::labels_data()
 {
     QTest::addColumn<int>("index");
-    QTest::addColumn<QPoint>("topLeft");
-    QTest::addColumn<QColor>("colour");
-    QTest::addColumn<qreal>("pointSize");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("Label1(0)") << 0 << QPoint(88, 96) << QColor(255, 255, 255) << 8.25 << u"Coding : Quillon"_s;
-    QTest::newRow("Label1(1)") << 1 << QPoint(67, 24) << QColor(255, 255, 192) << 9.0 << QString();
-    QTest::newRow("Label1(2)") << 2 << QPoint(14, 8) << QColor(255, 255, 192) << 9.0
-                               << u"For 32 Bit Windows Development."_s;
-    QTest::newRow("Label1(3)") << 3 << QPoint(84, 112) << QColor(255, 128, 128) << 8.25 << QString();
+    for (int index = 0; index < int(design::kLabels.size()); ++index)
+        QTest::addRow("Label1(%d)", index) << index;
 }
 
 void TestFrmabOut::labels()
 {
     QFETCH(int, index);
-    QFETCH(QPoint, topLeft);
-    QFETCH(QColor, colour);
-    QFETCH(qreal, pointSize);
-    QFETCH(QString, text);
+    const design::Label &designed = design::kLabels[static_cast<size_t>(index)];
 
-    FrmabOut about;
-    QLabel *label = label1(about, index);
+    QPointer<FrmabOut> about = openWindow();
+    QLabel *label = label1(*about, index);
     QVERIFY(label);
-    QCOMPARE(label->objectName(), u"Label1_%1"_s.arg(index));
-    QCOMPARE(label->pos(), topLeft);
-    if (!text.isEmpty())
-        QCOMPARE(label->text(), text);
-    QVERIFY(!label->text().isEmpty());
+    QCOMPARE(label->pos(), designed.topLeft);
+    QCOMPARE(label->text(), QString::fromUtf16(designed.text));
     // Auto-sized: the label is exactly as large as its text on one line.
     QCOMPARE(label->size(), label->sizeHint());
     QVERIFY(!label->wordWrap());
     QCOMPARE(label->alignment(), Qt::AlignCenter);
-    QCOMPARE(label->palette().color(QPalette::WindowText), colour);
-    QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::black));
-    QVERIFY(label->autoFillBackground());
     QCOMPARE(label->font().family(), u"Tahoma"_s);
     QCOMPARE(label->font().weight(), QFont::Bold);
-    QCOMPARE(label->font().pointSizeF(), pointSize);
+    QCOMPARE(label->font().pointSizeF(), designed.points);
     QCOMPARE(label->focusPolicy(), Qt::NoFocus);
-    QVERIFY(about.rect().contains(label->geometry()));
+
+    // Inside the window, overlapping no other control.
+    QVERIFY(about->rect().contains(label->geometry()));
+    for (const QWidget *other : about->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (other != label)
+            QVERIFY2(!other->geometry().intersects(label->geometry()), qPrintable(other->objectName()));
+    }
+
+    // Drawn as designed: its text in its colour on black, edge to edge.
+    const QImage drawn = about->grab(label->geometry()).toImage();
+    QCOMPARE(drawn.pixelColor(0, 0), QColor(Qt::black));
+    QCOMPARE(drawn.pixelColor(drawn.width() - 1, drawn.height() - 1), QColor(Qt::black));
+    int inked = 0;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x)
+            inked += drawn.pixelColor(x, y) == QColor(designed.colour) ? 1 : 0;
+    }
+    QVERIFY2(inked > 10, qPrintable(u"%1 pixels in the label's colour"_s.arg(inked)));
+    delete about;
+}
+
+void TestFrmabOut::fixedTexts()
+{
+    FrmabOut about;
+    QCOMPARE(label1(about, 0)->text(), u"Coding : Quillon"_s);
+    QCOMPARE(label1(about, 2)->text(), u"For 32 Bit Windows Development."_s);
+    QVERIFY(!label1(about, 1)->text().isEmpty());
+    QVERIFY(!label1(about, 3)->text().isEmpty());
 }
 
 void TestFrmabOut::pictureButton()
 {
     QPointer<FrmabOut> about = openWindow();
     auto *button = control<ImagePushButton>(*about, u"Command1"_s);
-    QCOMPARE(button->objectName(), u"Command1"_s);
-    QCOMPARE(button->geometry(), QRect(16, 64, 61, 69));
+    QVERIFY(button);
+    QCOMPARE(button->geometry(), design::kCommand1Rect);
     QCOMPARE(button->text(), QString());
     QCOMPARE(button->picture().deviceIndependentSize().toSize(), QSize(58, 71));
     // Centred: the picture overhangs the 69-pixel face by a row at each end.
@@ -190,5 +203,3 @@ void TestFrmabOut::closeRequestsDuringCollapseAreIgnored()
 
 QTEST_MAIN(TestFrmabOut)
 #include "tst_frmab_out.moc"
-
-using namespace lexorra::testing;

@@ -2,15 +2,18 @@
 // visibility, focus, texts, fonts and colours, and what it draws.
 
 #include "frame_shape.h"
-#include "window_controls.h"
 #include "frm_trans.h"
+#include "frm_trans_design.h"
 #include "list_box.h"
 #include "list_widget_state.h"
 #include "picture_button.h"
+#include "window_controls.h"
 
 #include <QFontInfo>
 #include <QLabel>
 #include <QListView>
+#include <QMap>
+#include <QMargins>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -19,13 +22,9 @@ using namespace lexorra::testing;
 
 using namespace Qt::StringLiterals;
 using lexorra::FrmTrans;
+namespace design = lexorra::frm_trans_design;
 
 namespace {
-
-QWidget *control(const FrmTrans &window, const QString &name)
-{
-    return window.findChild<QWidget *>(name, Qt::FindDirectChildrenOnly);
-}
 
 // The colour of a pixel of the window as it is drawn.
 QColor pixelAt(QWidget &window, QPoint point)
@@ -33,8 +32,17 @@ QColor pixelAt(QWidget &window, QPoint point)
     return window.grab().toImage().pixelColor(point);
 }
 
-const QStringList kCreationOrder = {u"List2"_s,    u"List1"_s,  u"Command1"_s, u"Label2"_s,
-                                    u"Shape1_1"_s, u"Label1"_s, u"Shape1_0"_s, u"Image1"_s};
+QString nameOf(const design::Control &control)
+{
+    return QString::fromUtf16(control.name);
+}
+
+// Where a frame lies around the control it frames, in pixels beyond each edge.
+QMargins marginsAround(const QRect &frame, const QRect &framed)
+{
+    return {framed.left() - frame.left(), framed.top() - frame.top(), frame.right() - framed.right(),
+            frame.bottom() - framed.bottom()};
+}
 
 } // namespace
 
@@ -46,11 +54,8 @@ private Q_SLOTS:
     void windowFrame();
     void windowIsCentredOnTheScreen();
     void windowIcon();
-    void controlGeometry_data();
-    void controlGeometry();
-    void controlsAreCreatedInDesignOrder();
-    void visibleAtStart_data();
-    void visibleAtStart();
+    void controlsAsDesigned();
+    void framesSurroundWhatTheyFrame();
     void startsEmpty();
     void focusStartsOnHeadwordList();
     void tabMovesBetweenListAndQuitButtonOnly_data();
@@ -59,12 +64,7 @@ private Q_SLOTS:
     void onlyListAndQuitButtonTakeFocus();
     void texts_data();
     void texts();
-    void fontsAsRequested_data();
-    void fontsAsRequested();
-    void fontsResolveToLookAlikes_data();
     void fontsResolveToLookAlikes();
-    void colours_data();
-    void colours();
     void drawnColours_data();
     void drawnColours();
     void framesAreDrawnInPaleCyan_data();
@@ -82,10 +82,10 @@ void TestFrmTransLayout::windowFrame()
     QCOMPARE(window.objectName(), u"FrmTrans"_s);
     QCOMPARE(window.windowTitle(), u"Lexorra"_s);
     QVERIFY(window.isWindow());
-    QCOMPARE(window.size(), QSize(670, 376));
+    QCOMPARE(window.size(), design::kClientSize);
     // Fixed: the frame offers no resizing.
-    QCOMPARE(window.minimumSize(), QSize(670, 376));
-    QCOMPARE(window.maximumSize(), QSize(670, 376));
+    QCOMPARE(window.minimumSize(), design::kClientSize);
+    QCOMPARE(window.maximumSize(), design::kClientSize);
 
     const Qt::WindowFlags flags = window.windowFlags();
     QCOMPARE(window.windowType(), Qt::Window); // not a tool window: it has a taskbar entry
@@ -100,7 +100,8 @@ void TestFrmTransLayout::windowFrame()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.windowState(), Qt::WindowNoState);
-    QCOMPARE(window.size(), QSize(670, 376));
+    QCOMPARE(window.size(), design::kClientSize);
+    QCOMPARE(window.palette().color(QPalette::Window), QColor(design::kBlack));
 }
 
 void TestFrmTransLayout::windowIsCentredOnTheScreen()
@@ -139,70 +140,58 @@ void TestFrmTransLayout::windowIcon()
     QVERIFY2(red > 100, qPrintable(u"%1 bright red pixels"_s.arg(red)));
 }
 
-void TestFrmTransLayout::controlGeometry_data()
+void TestFrmTransLayout::controlsAsDesigned()
 {
-    // The design's rectangles, in pixels at 15 twips to the pixel.
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("rect");
-    QTest::newRow("List2") << u"List2"_s << QRect(208, 312, 41, 30);
-    QTest::newRow("List1") << u"List1"_s << QRect(200, 24, 185, 327);
-    QTest::newRow("Command1") << u"Command1"_s << QRect(56, 327, 89, 25);
-    QTest::newRow("Label2") << u"Label2"_s << QRect(408, 24, 245, 267);
-    QTest::newRow("Shape1(1)") << u"Shape1_1"_s << QRect(464, 312, 145, 41);
-    QTest::newRow("Label1") << u"Label1"_s << QRect(488, 320, 105, 33);
-    QTest::newRow("Shape1(0)") << u"Shape1_0"_s << QRect(12, 56, 177, 153);
-    QTest::newRow("Image1") << u"Image1"_s << QRect(20, 72, 161, 123);
-}
-
-void TestFrmTransLayout::controlGeometry()
-{
-    QFETCH(QString, name);
-    QFETCH(QRect, rect);
     FrmTrans window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QWidget *widget = control(window, name);
-    QVERIFY(widget);
-    QCOMPARE(widget->geometry(), rect);
-}
 
-void TestFrmTransLayout::controlsAreCreatedInDesignOrder()
-{
+    QStringList created;
+    for (QObject *child : window.children()) {
+        if (child->isWidgetType() && !child->objectName().isEmpty())
+            created.append(child->objectName());
+    }
+    QStringList designed;
+    for (const design::Control &control : design::kControls)
+        designed.append(nameOf(control));
     // Later controls lie above earlier ones: the picture over its press frame,
     // the About label over its hover frame, the headword list over List2.
-    FrmTrans window;
-    QStringList order;
-    for (QObject *child : window.children()) {
-        if (kCreationOrder.contains(child->objectName()))
-            order.append(child->objectName());
+    QCOMPARE(created, designed);
+
+    for (const design::Control &control : design::kControls) {
+        const QWidget *widget = lexorra::testing::control(window, nameOf(control));
+        QVERIFY2(widget, qPrintable(nameOf(control)));
+        QCOMPARE(widget->geometry(), control.rect);
+        QCOMPARE(widget->isVisible(), control.visibleAtStart);
+        if (control.font) {
+            const QFont font = widget->font();
+            QCOMPARE(font.family(), QString::fromUtf16(control.font->family));
+            QCOMPARE(font.weight(), control.font->weight);
+            QCOMPARE(font.pointSizeF(), control.font->points);
+            QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+        }
+        if (control.text) {
+            // A list's entries are drawn on its base, a label's text on the window colour.
+            const bool list = qobject_cast<const QListView *>(widget);
+            QCOMPARE(widget->palette().color(list ? QPalette::Text : QPalette::WindowText), QColor(*control.text));
+            QCOMPARE(widget->palette().color(list ? QPalette::Base : QPalette::Window), QColor(*control.background));
+        }
     }
-    QCOMPARE(order, kCreationOrder);
 }
 
-void TestFrmTransLayout::visibleAtStart_data()
+void TestFrmTransLayout::framesSurroundWhatTheyFrame()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("visible");
-    QTest::newRow("List2") << u"List2"_s << false;
-    QTest::newRow("List1") << u"List1"_s << true;
-    QTest::newRow("Command1") << u"Command1"_s << true;
-    QTest::newRow("Label2") << u"Label2"_s << true;
-    QTest::newRow("Shape1(1)") << u"Shape1_1"_s << false;
-    QTest::newRow("Label1") << u"Label1"_s << true;
-    QTest::newRow("Shape1(0)") << u"Shape1_0"_s << false;
-    QTest::newRow("Image1") << u"Image1"_s << true;
-}
-
-void TestFrmTransLayout::visibleAtStart()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, visible);
     FrmTrans window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QWidget *widget = control(window, name);
-    QVERIFY(widget);
-    QCOMPARE(widget->isVisible(), visible);
+    const QRect picture = image1(window)->geometry();
+    const QRect aboutLabel = label1(window)->geometry();
+    // The press frame: 8 pixels beyond the picture on either side, 16 above
+    // and 14 below; the hover frame: 24 beyond the label on the left, 16 on the
+    // right, 8 above, and the label's own bottom edge.
+    QCOMPARE(marginsAround(shape1(window, 0)->geometry(), picture), QMargins(8, 16, 8, 14));
+    QCOMPARE(marginsAround(shape1(window, 1)->geometry(), aboutLabel), QMargins(24, 8, 16, 0));
+    // List2 hides inside List1's area, near its lower-left corner.
+    QVERIFY(list1(window)->geometry().contains(list2(window)->geometry()));
+    QVERIFY(window.rect().contains(shape1(window, 0)->geometry()));
 }
 
 void TestFrmTransLayout::startsEmpty()
@@ -299,99 +288,29 @@ void TestFrmTransLayout::texts()
         QCOMPARE(button->text(), text);
 }
 
-void TestFrmTransLayout::fontsAsRequested_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<int>("weight");
-    QTest::addColumn<qreal>("points");
-    QTest::newRow("List1") << u"List1"_s << u"Tahoma"_s << int(QFont::Bold) << 12.0;
-    QTest::newRow("Command1") << u"Command1"_s << u"Comic Sans MS"_s << int(QFont::Bold) << 11.25;
-    QTest::newRow("Label2") << u"Label2"_s << u"MS Sans Serif"_s << int(QFont::Normal) << 13.5;
-    QTest::newRow("Label1") << u"Label1"_s << u"Comic Sans MS"_s << int(QFont::Bold) << 14.25;
-}
-
-void TestFrmTransLayout::fontsAsRequested()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, family);
-    QFETCH(int, weight);
-    QFETCH(qreal, points);
-    FrmTrans window;
-    QWidget *widget = control(window, name);
-    QVERIFY(widget);
-    const QFont font = widget->font();
-    QCOMPARE(font.family(), family);
-    QCOMPARE(int(font.weight()), weight);
-    QCOMPARE(font.pointSizeF(), points);
-    QVERIFY(!font.italic());
-    QVERIFY(!font.underline());
-    QVERIFY(!font.strikeOut());
-}
-
-void TestFrmTransLayout::fontsResolveToLookAlikes_data()
+void TestFrmTransLayout::fontsResolveToLookAlikes()
 {
     // What is drawn: the requested face or its look-alike, at the size asked
     // for in pixels at 96 dots per inch, never a bitmap strike of another size.
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QStringList>("families");
-    QTest::addColumn<int>("pixels");
-    QTest::addColumn<bool>("bold");
     const QStringList sans = {u"DejaVu Sans Condensed"_s, u"DejaVu Sans"_s};
-    QTest::newRow("List1") << u"List1"_s << (QStringList{u"Tahoma"_s} + sans) << 16 << true;
-    QTest::newRow("Command1") << u"Command1"_s << QStringList{u"Comic Sans MS"_s, u"Comic Neue"_s} << 15 << true;
-    QTest::newRow("Label2") << u"Label2"_s << (QStringList{u"MS Sans Serif"_s} + sans) << 18 << false;
-    QTest::newRow("Label1") << u"Label1"_s << QStringList{u"Comic Sans MS"_s, u"Comic Neue"_s} << 19 << true;
-}
-
-void TestFrmTransLayout::fontsResolveToLookAlikes()
-{
-    QFETCH(QString, name);
-    QFETCH(QStringList, families);
-    QFETCH(int, pixels);
-    QFETCH(bool, bold);
+    const QMap<QString, QStringList> lookAlikes = {
+        {u"Tahoma"_s, sans}, {u"MS Sans Serif"_s, sans}, {u"Comic Sans MS"_s, {u"Comic Neue"_s}}};
     FrmTrans window;
-    QWidget *widget = control(window, name);
-    QVERIFY(widget);
-    if (widget->logicalDpiY() != 96)
+    if (window.logicalDpiY() != 96)
         QSKIP("the pixel sizes hold at 96 dots per inch");
-    const QFontInfo info(widget->font());
-    QVERIFY2(families.contains(info.family()), qPrintable(info.family()));
-    QCOMPARE(info.pixelSize(), pixels);
-    QCOMPARE(info.bold(), bold);
-    // A face of its own for the weight, not a regular one thickened by the renderer.
-    QVERIFY2(info.styleName().contains(u"Bold"_s) == bold, qPrintable(info.styleName()));
-}
-
-void TestFrmTransLayout::colours_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QPalette::ColorRole>("textRole");
-    QTest::addColumn<QColor>("text");
-    QTest::addColumn<QPalette::ColorRole>("backgroundRole");
-    QTest::addColumn<QColor>("background");
-    QTest::newRow("window") << QString() << QPalette::WindowText << QColor() << QPalette::Window << QColor(0, 0, 0);
-    QTest::newRow("List1") << u"List1"_s << QPalette::Text << QColor(255, 255, 192) << QPalette::Base
-                           << QColor(64, 64, 64);
-    QTest::newRow("Label2") << u"Label2"_s << QPalette::WindowText << QColor(255, 255, 192) << QPalette::Window
-                            << QColor(0, 0, 0);
-    QTest::newRow("Label1") << u"Label1"_s << QPalette::WindowText << QColor(128, 255, 255) << QPalette::Window
-                            << QColor(0, 0, 0);
-}
-
-void TestFrmTransLayout::colours()
-{
-    QFETCH(QString, name);
-    QFETCH(QPalette::ColorRole, textRole);
-    QFETCH(QColor, text);
-    QFETCH(QPalette::ColorRole, backgroundRole);
-    QFETCH(QColor, background);
-    FrmTrans window;
-    QWidget *widget = name.isEmpty() ? &window : control(window, name);
-    QVERIFY(widget);
-    if (text.isValid())
-        QCOMPARE(widget->palette().color(textRole), text);
-    QCOMPARE(widget->palette().color(backgroundRole), background);
+    for (const design::Control &control : design::kControls) {
+        if (!control.font)
+            continue;
+        const QString family = QString::fromUtf16(control.font->family);
+        const QFontInfo info(lexorra::testing::control(window, nameOf(control))->font());
+        QVERIFY2(info.family() == family || lookAlikes.value(family).contains(info.family()),
+                 qPrintable(nameOf(control) + u": "_s + info.family()));
+        QCOMPARE(info.pixelSize(), qRound(control.font->points * 96 / 72));
+        const bool bold = control.font->weight == QFont::Bold;
+        QCOMPARE(info.bold(), bold);
+        // A face of its own for the weight, not a regular one thickened by the renderer.
+        QVERIFY2(info.styleName().contains(u"Bold"_s) == bold, qPrintable(info.styleName()));
+    }
 }
 
 void TestFrmTransLayout::drawnColours_data()
@@ -399,13 +318,17 @@ void TestFrmTransLayout::drawnColours_data()
     // Points of the window, in window pixels, and the colour drawn there.
     QTest::addColumn<QPoint>("point");
     QTest::addColumn<QColor>("colour");
-    QTest::newRow("window, top left corner") << QPoint(2, 2) << QColor(0, 0, 0);
-    QTest::newRow("window, between picture and list") << QPoint(192, 250) << QColor(0, 0, 0);
-    QTest::newRow("window, bottom right corner") << QPoint(667, 373) << QColor(0, 0, 0);
-    QTest::newRow("empty headword list") << QPoint(290, 200) << QColor(64, 64, 64);
-    QTest::newRow("blank translation label") << QPoint(530, 150) << QColor(0, 0, 0);
-    QTest::newRow("hidden List2's place shows List1") << QPoint(228, 327) << QColor(64, 64, 64);
-    QTest::newRow("hidden hover frame's place") << QPoint(470, 330) << QColor(0, 0, 0);
+    const QColor black(design::kBlack);
+    const QRect window(QPoint(0, 0), design::kClientSize);
+    const QRect hoverFrame = design::kShape1Hover.rect;
+    QTest::newRow("window, top left corner") << window.topLeft() + QPoint(2, 2) << black;
+    QTest::newRow("window, between picture and list")
+        << QPoint(design::kList1.rect.left() - 8, design::kImage1.rect.bottom() + 50) << black;
+    QTest::newRow("window, bottom right corner") << window.bottomRight() - QPoint(2, 2) << black;
+    QTest::newRow("empty headword list") << design::kList1.rect.center() << QColor(design::kDarkGrey);
+    QTest::newRow("blank translation label") << design::kLabel2.rect.center() << black;
+    QTest::newRow("hidden List2's place shows List1") << design::kList2.rect.center() << QColor(design::kDarkGrey);
+    QTest::newRow("hidden hover frame's place") << QPoint(hoverFrame.left() + 6, hoverFrame.center().y()) << black;
 }
 
 void TestFrmTransLayout::drawnColours()
@@ -420,14 +343,21 @@ void TestFrmTransLayout::drawnColours()
 
 void TestFrmTransLayout::framesAreDrawnInPaleCyan_data()
 {
-    // A point on each frame's outline that no other control covers.
+    // A point on each frame's outline that no other control covers, and one
+    // just inside it.
     QTest::addColumn<int>("index");
     QTest::addColumn<QPoint>("onOutline");
     QTest::addColumn<QPoint>("inside");
-    QTest::newRow("Shape1(0), top edge") << 0 << QPoint(100, 56) << QPoint(100, 64);
-    QTest::newRow("Shape1(0), left edge") << 0 << QPoint(12, 130) << QPoint(16, 130);
-    QTest::newRow("Shape1(1), left edge") << 1 << QPoint(464, 330) << QPoint(476, 330);
-    QTest::newRow("Shape1(1), bottom edge") << 1 << QPoint(470, 352) << QPoint(470, 340);
+    const QRect press = design::kShape1Press.rect;
+    const QRect hover = design::kShape1Hover.rect;
+    QTest::newRow("Shape1(0), top edge") << 0 << QPoint(press.center().x(), press.top())
+                                         << QPoint(press.center().x(), press.top() + 8);
+    QTest::newRow("Shape1(0), left edge")
+        << 0 << QPoint(press.left(), press.center().y()) << QPoint(press.left() + 4, press.center().y());
+    QTest::newRow("Shape1(1), left edge")
+        << 1 << QPoint(hover.left(), hover.center().y()) << QPoint(hover.left() + 12, hover.center().y());
+    QTest::newRow("Shape1(1), bottom edge")
+        << 1 << QPoint(hover.left() + 6, hover.bottom()) << QPoint(hover.left() + 6, hover.bottom() - 12);
 }
 
 void TestFrmTransLayout::framesAreDrawnInPaleCyan()
@@ -438,13 +368,12 @@ void TestFrmTransLayout::framesAreDrawnInPaleCyan()
     FrmTrans window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(shape1(window, index)->colour(), QColor(192, 255, 255));
-    QCOMPARE(pixelAt(window, onOutline), QColor(0, 0, 0));
+    QCOMPARE(pixelAt(window, onOutline), QColor(design::kBlack));
 
     shape1(window, index)->show();
-    QCOMPARE(pixelAt(window, onOutline), QColor(192, 255, 255));
+    QCOMPARE(pixelAt(window, onOutline), QColor(design::kPaleCyan));
     // Nothing is painted inside the outline: the window's black shows.
-    QCOMPARE(pixelAt(window, inside), QColor(0, 0, 0));
+    QCOMPARE(pixelAt(window, inside), QColor(design::kBlack));
 }
 
 void TestFrmTransLayout::arrowsFillThePictureBox_data()
@@ -484,15 +413,15 @@ void TestFrmTransLayout::translationLabelWrapsAndKeepsItsSize()
     QCOMPARE(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
     QVERIFY(label->wordWrap());
     QCOMPARE(label->textFormat(), Qt::PlainText);
-    QCOMPARE(label->minimumSize(), QSize(245, 267));
-    QCOMPARE(label->maximumSize(), QSize(245, 267));
+    QCOMPARE(label->minimumSize(), design::kLabel2.rect.size());
+    QCOMPARE(label->maximumSize(), design::kLabel2.rect.size());
 
     label->setText(u"A translation far too long for one line of the label, and then some more words, "_s.repeated(8));
     QCoreApplication::processEvents();
-    QCOMPARE(label->geometry(), QRect(408, 24, 245, 267));
+    QCOMPARE(label->geometry(), design::kLabel2.rect);
     // The text wrapped onto several lines at the top left of the label.
     const QImage image = window.grab(label->geometry()).toImage();
-    const QColor yellow(255, 255, 192);
+    const QColor yellow(design::kLightYellow);
     int firstInkRow = -1;
     int lastInkRow = -1;
     for (int y = 0; y < image.height(); ++y) {
