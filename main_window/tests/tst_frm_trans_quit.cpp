@@ -3,9 +3,10 @@
 // program vanishes without its close handling.
 
 #include "frm_trans.h"
-#include "window_controls.h"
 #include "list_box.h"
+#include "modal_script.h"
 #include "picture_button.h"
+#include "window_controls.h"
 
 #include <QCloseEvent>
 #include <QListView>
@@ -149,18 +150,12 @@ void TestFrmTransQuit::escInsideThePromptDoesNotQuit()
     FrmTrans window;
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    bool promptSeen = false;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, this, [&] {
-        if (QWidget *modal = QApplication::activeModalWidget(); modal && modal->isVisible() && !promptSeen) {
-            promptSeen = true;
-            QTest::keyClick(modal, Qt::Key_Escape);
-        }
-    });
-    poll.start(5);
+    ModalScript script;
+    script.then([](QWidget *prompt) { QTest::keyClick(prompt, Qt::Key_Escape); });
+    script.start();
     QTest::mouseClick(image1(window), Qt::LeftButton);
-    poll.stop();
-    QVERIFY(promptSeen);
+    script.stop();
+    QVERIFY(script.ranAsWritten());
     QVERIFY(!window.isEnding());
     QVERIFY(window.isVisible());
 }
