@@ -1,6 +1,7 @@
 #include "qt_window_geometry.h"
 
 #include "twips.h"
+#include "window_centring.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -35,7 +36,7 @@ float toTwips(int pixels)
 
 } // namespace
 
-QtWindowGeometry::QtWindowGeometry(QWidget *window) : m_window(window)
+QtWindowGeometry::QtWindowGeometry(QWidget *window) : m_window(window), m_canPlace(canPlaceWindows())
 {
     Q_ASSERT(!window || window->isWindow());
     if (!window)
@@ -83,7 +84,8 @@ QWidget &QtWindowGeometry::widget() const
 
 void QtWindowGeometry::settle(const std::function<bool()> &applied)
 {
-    if (applied())
+    // A compositor confirms nothing of the kind: the size is the window's own.
+    if (!m_canPlace || applied())
         return;
     QEventLoop loop;
     QTimer::singleShot(kSettleMs, &loop, &QEventLoop::quit);
@@ -110,10 +112,25 @@ void QtWindowGeometry::resizeClient(QWidget &w, int width, int height)
     settle([this, requested] { return m_window.isNull() || m_client.size() == requested; });
 }
 
-float QtWindowGeometry::reported(int pixels)
+QRect QtWindowGeometry::frame() const
 {
-    (void)widget(); // a window that is gone rejects every read
-    return toTwips(pixels);
+    const QWidget &w = widget(); // a window that is gone rejects every read
+    return m_canPlace ? m_frame : w.frameGeometry();
+}
+
+QRect QtWindowGeometry::client() const
+{
+    const QWidget &w = widget();
+    return m_canPlace ? m_client : w.geometry();
+}
+
+QRect QtWindowGeometry::placedFrame() const
+{
+    // A compositor neither tells a client where its window is nor lets it
+    // move one.
+    if (!m_canPlace)
+        throw GeometryFailure{};
+    return frame();
 }
 
 void QtWindowGeometry::moveFrame(const QPoint &target)
@@ -124,54 +141,54 @@ void QtWindowGeometry::moveFrame(const QPoint &target)
 
 float QtWindowGeometry::outerHeight()
 {
-    return reported(m_frame.height());
+    return toTwips(frame().height());
 }
 
 void QtWindowGeometry::setOuterHeight(float twips)
 {
     QWidget &w = widget();
-    resizeClient(w, m_client.width(), m_client.height() + toPixels(twips) - m_frame.height());
+    resizeClient(w, client().width(), client().height() + toPixels(twips) - frame().height());
 }
 
 float QtWindowGeometry::outerWidth()
 {
-    return reported(m_frame.width());
+    return toTwips(frame().width());
 }
 
 void QtWindowGeometry::setOuterWidth(float twips)
 {
     QWidget &w = widget();
-    resizeClient(w, m_client.width() + toPixels(twips) - m_frame.width(), m_client.height());
+    resizeClient(w, client().width() + toPixels(twips) - frame().width(), client().height());
 }
 
 float QtWindowGeometry::top()
 {
-    return reported(m_frame.top());
+    return toTwips(placedFrame().top());
 }
 
 void QtWindowGeometry::setTop(float twips)
 {
-    moveFrame(QPoint(m_frame.left(), toPixels(twips)));
+    moveFrame(QPoint(placedFrame().left(), toPixels(twips)));
 }
 
 float QtWindowGeometry::left()
 {
-    return reported(m_frame.left());
+    return toTwips(placedFrame().left());
 }
 
 void QtWindowGeometry::setLeft(float twips)
 {
-    moveFrame(QPoint(toPixels(twips), m_frame.top()));
+    moveFrame(QPoint(toPixels(twips), placedFrame().top()));
 }
 
 float QtWindowGeometry::clientHeight()
 {
-    return reported(m_client.height());
+    return toTwips(client().height());
 }
 
 float QtWindowGeometry::clientWidth()
 {
-    return reported(m_client.width());
+    return toTwips(client().width());
 }
 
 void QtWindowGeometry::dispatchEvents()

@@ -17,15 +17,20 @@ namespace lexorra {
 ///
 /// - Outer size and top/left are the window's frame; client size is the area
 ///   inside it. Positions are the frame's, as QWidget::move() takes them.
-/// - Values read are the geometry that the window system has confirmed, not
-///   what was last asked of it. A window manager applies requests at its own
-///   pace and reports each one back later; reading the widget's own, optimistic
-///   geometry would mix requests with late reports of earlier ones, so that the
-///   window seems to grow back or jump.
-/// - Every write waits, dispatching no user input meanwhile, until the window
-///   system reports the geometry asked for, or for at most kSettleMs: a window
-///   system that will not apply a request (a minimum window size of its own)
-///   then shows in what is read back.
+/// - Where the program places its windows (X11, see canPlaceWindows()), values
+///   read are the geometry that the window system has confirmed, not what was
+///   last asked of it. A window manager applies requests at its own pace and
+///   reports each one back later; reading the widget's own, optimistic
+///   geometry would mix requests with late reports of earlier ones, so that
+///   the window seems to grow back or jump. Every write waits, dispatching no
+///   user input meanwhile, until the window system reports the geometry asked
+///   for, or for at most kSettleMs: a window system that will not apply a
+///   request (a minimum window size of its own) then shows in what is read
+///   back.
+/// - Where the compositor places windows (Wayland), a window's size is its
+///   own: sizes are read from the widget and writes take effect at once, with
+///   no wait. Its position is unknown and cannot be set: top, left and their
+///   writes throw GeometryFailure at once.
 /// - Writing an outer size resizes the client area by the difference between
 ///   the new outer size and the current frame size, so the frame keeps its
 ///   thickness. Values are rounded to whole pixels (halves away from zero).
@@ -71,13 +76,17 @@ private:
     /// or kSettleMs have passed.
     void settle(const std::function<bool()> &applied);
     void resizeClient(QWidget &w, int width, int height);
-    /// A window value in twips, read from what the window system reported.
-    float reported(int pixels);
+    /// The frame and the client area as they stand, in logical pixels.
+    [[nodiscard]] QRect frame() const;
+    [[nodiscard]] QRect client() const;
+    /// The frame, or GeometryFailure where its position cannot be known.
+    [[nodiscard]] QRect placedFrame() const;
     /// Moves the frame to @p target and waits until the move is reported.
     void moveFrame(const QPoint &target);
 
     QPointer<QWidget> m_window;
     QPointer<QWindow> m_handle;
+    const bool m_canPlace; // see canPlaceWindows()
     QRect m_frame;  // reported frame, logical pixels
     QRect m_client; // reported client area, logical pixels
     std::function<void()> m_onReport;

@@ -1,6 +1,7 @@
 #include "window_centring.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QEvent>
 #include <QPointer>
 #include <QScreen>
@@ -103,9 +104,15 @@ private:
 
 } // namespace
 
+bool canPlaceWindows()
+{
+    return !QGuiApplication::platformName().startsWith(u"wayland");
+}
+
 void centreOnScreenWhenShown(QWidget *window)
 {
-    new Centring(window);
+    if (canPlaceWindows())
+        new Centring(window);
 }
 
 } // namespace lexorra
