@@ -67,6 +67,19 @@ QByteArray textOf(const XScreen &screen, XWindow window, const char *name)
     return screen.textProperty(window, name).value_or(QByteArrayLiteral("(not set)"));
 }
 
+// A key of the desktop entry that the program's menu entry is made from.
+QByteArray desktopEntryValue(const QByteArray &key)
+{
+    QFile entry(QString::fromUtf8(LEXORRA_DESKTOP_ENTRY));
+    if (!entry.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray &line : entry.readAll().split('\n')) {
+        if (line.startsWith(key + '='))
+            return line.mid(key.size() + 1);
+    }
+    return {};
+}
+
 QString describe(const QRect &r)
 {
     return u"%1,%2 %3x%4"_s.arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
@@ -228,6 +241,10 @@ void TestX11Program::mainWindowCentredAndTitled()
     QCOMPARE(textOf(m_screen, m_main, "_NET_WM_NAME"), QByteArray("Lexorra"));
     QCOMPARE(textOf(m_screen, m_main, "WM_NAME"), QByteArray("Lexorra"));
     QCOMPARE(m_screen.windowProperty(m_main, "WM_TRANSIENT_FOR"), XWindow(0));
+    // Its class names the desktop entry it belongs to, for task switchers.
+    const QList<QByteArray> wmClass = textOf(m_screen, m_main, "WM_CLASS").split('\0');
+    QVERIFY2(wmClass.size() >= 2, wmClass.join(' ').constData());
+    QCOMPARE(wmClass.at(1), desktopEntryValue("StartupWMClass"));
 }
 
 void TestX11Program::aboutWindowCentredUntitledAndUnowned()
