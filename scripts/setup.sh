@@ -13,8 +13,8 @@ packages=(
     at-spi2-core
     # checks of the installed files, and the Debian package
     desktop-file-utils appstream groff-base dpkg-dev
-    # the real-window tests
-    xvfb openbox x11-utils xdotool dbus-daemon python3-pyatspi
+    # the real-window tests, on X11 and on Wayland
+    xvfb openbox x11-utils xdotool dbus-daemon python3-pyatspi weston qt6-wayland
     # whatever the caller needs besides
     "$@"
 )

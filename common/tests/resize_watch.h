@@ -6,8 +6,10 @@
 #include <QObject>
 #include <QResizeEvent>
 #include <QSize>
+#include <QString>
 #include <QWidget>
 
+#include <algorithm>
 #include <functional>
 
 namespace lexorra::testing {
@@ -21,6 +23,26 @@ public:
     QList<QSize> sizes;
     /// Runs at every resize, with the number of resizes so far.
     std::function<void(int)> onResize;
+
+    /// Empty when the sizes seen are the collapse of a window of size @p full:
+    /// first only lower, to less than a quarter of its height, then only
+    /// narrower, to less than a quarter of its width. Else what they were.
+    [[nodiscard]] QString notACollapse(QSize full) const
+    {
+        const auto widthStart =
+            std::find_if(sizes.cbegin(), sizes.cend(), [&](QSize size) { return size.width() < full.width(); });
+        const bool collapsed =
+            sizes.size() > 2 && widthStart != sizes.cend() &&
+            std::all_of(sizes.cbegin(), widthStart, [&](QSize size) { return size.width() == full.width(); }) &&
+            std::all_of(widthStart, sizes.cend(), [&](QSize size) { return size.height() == widthStart->height(); }) &&
+            widthStart->height() < full.height() / 4 && sizes.last().width() < full.width() / 4;
+        if (collapsed)
+            return {};
+        QString trail = QStringLiteral("not a collapse of %1x%2:").arg(full.width()).arg(full.height());
+        for (QSize size : sizes)
+            trail += QStringLiteral(" %1x%2").arg(size.width()).arg(size.height());
+        return trail;
+    }
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
