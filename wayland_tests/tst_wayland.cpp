@@ -12,7 +12,6 @@
 #include "list_widget_state.h"
 #include "modal_script.h"
 #include "picture_button.h"
-#include "qt_window_geometry.h"
 #include "resize_watch.h"
 #include "scratch_dir.h"
 #include "window_controls.h"
@@ -27,7 +26,6 @@
 #include <QTest>
 
 #include <cstdio>
-#include <functional>
 
 using namespace Qt::StringLiterals;
 using namespace lexorra::testing;
@@ -58,7 +56,6 @@ private Q_SLOTS:
     void init();
 
     void mainWindowAppears();
-    void geometryWithoutPlacement();
     void aboutClosesAtOnceAfterItsCollapse();
     void lookupThroughRealBoxes();
     void programNamesItselfToTheCompositor();
@@ -85,36 +82,6 @@ void TestWayland::mainWindowAppears()
     QCOMPARE(window.size(), lexorra::frm_trans_design::kClientSize);
     QCOMPARE(window.windowHandle()->title(), u"Lexorra"_s);
     QVERIFY(list1(window)->isVisible());
-}
-
-void TestWayland::geometryWithoutPlacement()
-{
-    QWidget window;
-    window.resize(200, 160);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    lexorra::QtWindowGeometry geometry(&window);
-
-    // Where the window is, the compositor alone knows: no position is read or
-    // written, and nothing waits for one.
-    const auto rejected = [](const std::function<void()> &operation) {
-        try {
-            operation();
-        } catch (const lexorra::GeometryFailure &) {
-            return true;
-        }
-        return false;
-    };
-    QVERIFY(rejected([&] { (void)geometry.top(); }));
-    QVERIFY(rejected([&] { (void)geometry.left(); }));
-    QVERIFY(rejected([&] { geometry.setTop(1500); }));
-    QVERIFY(rejected([&] { geometry.setLeft(1500); }));
-
-    // A size is the window's own: it holds as soon as it is written.
-    const float frameHeight = geometry.outerHeight() - geometry.clientHeight();
-    geometry.setOuterHeight(frameHeight + 100 * 15);
-    QCOMPARE(geometry.clientHeight(), 100.0f * 15);
-    QCOMPARE(window.height(), 100);
 }
 
 void TestWayland::aboutClosesAtOnceAfterItsCollapse()
