@@ -1,7 +1,6 @@
 #include "window_centring.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QEvent>
 #include <QPointer>
 #include <QScreen>
