@@ -1,12 +1,7 @@
 #include "delimited_reader.h"
 
 #include "runtime_error.h"
-
-#include <bit>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "text_scans.h"
 
 namespace lexorra::dictionary {
 
@@ -15,38 +10,10 @@ namespace {
 // Text already read is dropped from the front of the buffer once this much of
 // it has piled up.
 constexpr qsizetype kCompactFrom = 32 * 1024;
-// A buffer that grew beyond this for one file is given back before the next.
-constexpr qsizetype kKeptCapacity = 512 * 1024;
 
 constexpr bool isBlank(char16_t c)
 {
     return c == u' ' || c == u'\t';
-}
-
-// The first position from @p pos on whose character is @p a, @p b or @p c, or
-// @p size when there is none. Fields are scanned eight characters at a time
-// where the processor allows it: the scan is most of a lookup's work.
-qsizetype findAny(const char16_t *data, qsizetype pos, qsizetype size, char16_t a, char16_t b, char16_t c)
-{
-#ifdef __SSE2__
-    const __m128i wantA = _mm_set1_epi16(static_cast<short>(a));
-    const __m128i wantB = _mm_set1_epi16(static_cast<short>(b));
-    const __m128i wantC = _mm_set1_epi16(static_cast<short>(c));
-    for (; pos + 8 <= size; pos += 8) {
-        const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + pos));
-        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chars, wantA), _mm_cmpeq_epi16(chars, wantB)),
-                                          _mm_cmpeq_epi16(chars, wantC));
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
-        if (mask != 0)
-            return pos + std::countr_zero(mask) / 2;
-    }
-#endif
-    for (; pos < size; ++pos) {
-        const char16_t ch = data[pos];
-        if (ch == a || ch == b || ch == c)
-            return pos;
-    }
-    return size;
 }
 
 } // namespace
@@ -56,28 +23,13 @@ DelimitedReader::DelimitedReader(QString text) : m_text(std::move(text))
 
 void DelimitedReader::reset(TextSource *source)
 {
-    if (m_text.capacity() > kKeptCapacity)
+    if (m_text.capacity() * qsizetype(sizeof(char16_t)) > kKeptReadBuffer)
         m_text = QString();
     else
         m_text.truncate(0);
     m_pos = 0;
     m_source = source;
     topUp();
-}
-
-QString DelimitedReader::readField()
-{
-    compact();
-    return view(takeField()).toString();
-}
-
-void DelimitedReader::readRecord(QString &first, QString &second)
-{
-    QStringView firstView;
-    QStringView secondView;
-    readRecord(firstView, secondView);
-    first = firstView.toString();
-    second = secondView.toString();
 }
 
 void DelimitedReader::readRecord(QStringView &first, QStringView &second)
@@ -123,7 +75,7 @@ DelimitedReader::Span DelimitedReader::takeField()
         ++m_pos;
     span.begin = m_pos;
     for (;;) {
-        m_pos = findAny(data, m_pos, size, quoted ? u'"' : u',', u'\n', u'\r');
+        m_pos = fast::indexOfAny(data, m_pos, size, quoted ? u'"' : u',', u'\n', u'\r');
         if (m_pos < size)
             break;
         if (!pullMore(std::min(m_pos, span.begin + kMaxFieldLength), run))
@@ -141,7 +93,7 @@ DelimitedReader::Span DelimitedReader::takeField()
     if (quoted) {
         const qsizetype junkFrom = m_pos;
         for (;;) {
-            m_pos = findAny(data, m_pos, size, u',', u'\n', u'\r');
+            m_pos = fast::indexOfAny(data, m_pos, size, u',', u'\n', u'\r');
             if (m_pos < size)
                 break;
             if (!pullMore(junkFrom, run))

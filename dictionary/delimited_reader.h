@@ -52,17 +52,10 @@ public:
     /// True when no more data is left to read.
     [[nodiscard]] bool atEnd() const { return m_pos >= m_text.size() && !m_source; }
 
-    /// Reads the next field. Throws RuntimeError(InputPastEndOfFile) when only
-    /// blanks, or nothing, are left.
-    QString readField();
-
-    /// Reads the next two fields, wherever the line breaks between them fall.
-    /// Throws RuntimeError(InputPastEndOfFile) when either is missing; the first
-    /// is then consumed and lost.
-    void readRecord(QString &first, QString &second);
-
-    /// As readRecord(), but the fields are views into the reader's buffer that
-    /// stay valid until the next read or reset.
+    /// Reads the next two fields, wherever the line breaks between them fall,
+    /// as views into the reader's buffer that stay valid until the next read
+    /// or reset. Throws RuntimeError(InputPastEndOfFile) when only blanks, or
+    /// nothing, are left for either; the first is then consumed and lost.
     void readRecord(QStringView &first, QStringView &second);
 
 private:
