@@ -8,7 +8,7 @@
 //    time, and reading it plus decoding it from UTF-8 with Qt's decoder;
 //  - missing-word lookups in letter files of 10, 100 and 300 MB, and in
 //    sparse files of 1 and 100 GiB, with the peak resident memory of each.
-// Run the release build: build/release/bench/bench_lookup [--no-large] [--synthetic]
+// Run the release build: build/release/bench/bench_lookup [--no-large] [--synthetic] [--runs N]
 #include "bench_support.h"
 #include "fake_lookup.h"
 
@@ -28,7 +28,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kRuns = 41;
 const QString kFoundWord = u"süßwassersee"_s;
 const QString kMissingWord = u"sxqzzz"_s;
 const QString kDictdIndex = u"/usr/share/dictd/freedict-deu-eng.index"_s;
@@ -159,6 +158,10 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
+    // Fewer for a profile, which takes its time.
+    const int runs = arguments.contains(u"--runs"_s) ? arguments.value(arguments.indexOf(u"--runs"_s) + 1).toInt() : 41;
+    if (runs < 1)
+        return 1;
     QTemporaryDir dir;
     if (!dir.isValid() || !QDir::setCurrent(dir.path()))
         return 1;
@@ -176,23 +179,23 @@ int main(int argc, char **argv)
     const double firstCpu = lexorra::bench::threadCpuMs() - firstCpuStart;
 
     double foundCpu = 0;
-    const double found = lexorra::bench::medianMs(kRuns, [&] { lookup.lookUp(kFoundWord); }, &foundCpu);
-    if (lookup.dialogs.boxes.size() != kRuns + 2 || lookup.list1.count() != lexorra::dictionary::kMaxEntries)
+    const double found = lexorra::bench::medianMs(runs, [&] { lookup.lookUp(kFoundWord); }, &foundCpu);
+    if (lookup.dialogs.boxes.size() != runs + 2 || lookup.list1.count() != lexorra::dictionary::kMaxEntries)
         return 2;
     double missingCpu = 0;
-    const double missing = lexorra::bench::medianMs(kRuns, [&] { lookup.lookUp(kMissingWord); }, &missingCpu);
-    if (lookup.dialogs.boxes.size() != kRuns + 2 || lookup.list1.count() != lexorra::dictionary::kMaxEntries)
+    const double missing = lexorra::bench::medianMs(runs, [&] { lookup.lookUp(kMissingWord); }, &missingCpu);
+    if (lookup.dialogs.boxes.size() != runs + 2 || lookup.list1.count() != lexorra::dictionary::kMaxEntries)
         return 3;
 
     qsizetype bytes = 0;
     double readCpu = 0;
-    const double read = lexorra::bench::medianMs(kRuns, [&] {
+    const double read = lexorra::bench::medianMs(runs, [&] {
         bytes = 0;
         readInPieces(u"s.txt"_s, [&](QByteArrayView piece) { bytes += piece.size(); });
     }, &readCpu);
     QString text;
     double decodeCpu = 0;
-    const double decode = lexorra::bench::medianMs(kRuns, [&] {
+    const double decode = lexorra::bench::medianMs(runs, [&] {
         QStringDecoder utf8(QStringConverter::Utf8);
         text.truncate(0);
         readInPieces(u"s.txt"_s, [&](QByteArrayView piece) { text.append(utf8.decode(piece)); });
@@ -202,7 +205,7 @@ int main(int argc, char **argv)
 
     std::printf("s.txt (%s): %lld lines, %lld bytes\n", qPrintable(origin), static_cast<long long>(text.count(u'\n')),
                 static_cast<long long>(bytes));
-    std::printf("median of %d runs, ms          wall  processor  x floor\n", kRuns);
+    std::printf("median of %d runs, ms          wall  processor  x floor\n", runs);
     const auto row = [decodeCpu](const char *what, double wall, double cpu) {
         std::printf("  %-28s %6.2f  %9.2f  %7.2f\n", what, wall, cpu, cpu / decodeCpu);
     };

@@ -59,20 +59,27 @@ public:
     void readRecord(QStringView &first, QStringView &second);
 
 private:
+    // A field's place, counted from the start of its record.
     struct Span
     {
         qsizetype begin = 0;
         qsizetype length = 0;
     };
 
+    bool takeFieldHere(Span &span);
     Span takeField();
     bool pullMore(qsizetype keepUpTo, qsizetype &run);
     void topUp();
-    void compact();
-    [[nodiscard]] QStringView view(Span span) const { return QStringView(m_text).sliced(span.begin, span.length); }
+    void dropRead();
+    [[nodiscard]] QStringView view(Span span) const
+    {
+        return QStringView(m_text).sliced(m_recordStart + span.begin, span.length);
+    }
 
     QString m_text;
     qsizetype m_pos = 0;
+    // Where the record being read starts; the text before it has been read.
+    qsizetype m_recordStart = 0;
     // Null once the source has run dry, or for a whole text.
     TextSource *m_source = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "runtime_error.h"
 #include "text_rules.h"
 
+#include <algorithm>
 #include <new>
 #include <optional>
 
@@ -203,7 +204,12 @@ void Translator::keep(QStringView headword, QStringView translation)
         return;
     }
     m_kept.append(headword, translation);
-    if (m_firstMatch < 0 && leadingChars(headword, kPrefixLength) == m_prefix)
+    // A headword that does not start with the prefix cannot match; that is
+    // quick to tell, and tells it for almost every headword.
+    const auto startsWithPrefix = [this](QStringView text) {
+        return text.size() >= m_prefix.size() && std::equal(m_prefix.cbegin(), m_prefix.cend(), text.cbegin());
+    };
+    if (m_firstMatch < 0 && startsWithPrefix(headword) && leadingChars(headword, kPrefixLength) == m_prefix)
         m_firstMatch = static_cast<qint16>(m_kept.size() - 1);
 }
 

@@ -68,7 +68,8 @@ void TestTextScans::indexOfAny()
 {
     // The delimiters of a quoted and of an unquoted field, among characters
     // that share their low or high byte.
-    const std::vector<char16_t> fill{u'a', u' ', u'\u012C', u'\u2C00', u'\u010A', u'\u0D0D', u'\u00E9', u'\uFFFF'};
+    const std::vector<char16_t> fill{u'a',      u' ',      u'\u012C', u'\u2C00', u'\u010A', u'\u0D0D',
+                                     u'\u00E9', u'\u8022', u'\uFF2C', u'\uFFFF', u'\0'};
     forEdgeTexts<char16_t>(fill, {u',', u'\n', u'\r', u'"'}, [](const std::vector<char16_t> &text) {
         const qsizetype size = qsizetype(text.size());
         for (qsizetype from = 0; from <= std::min<qsizetype>(size, 9); ++from) {
