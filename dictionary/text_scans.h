@@ -4,11 +4,11 @@
 // a plain version, which defines it, and a vectorised one that must give the
 // same result for every input (tst_text_scans compares them); the one used is
 // chosen at the end of this file. Each vectorised one stays because
-// bench_lookup shows it pays: a lookup in the German-English s.txt takes
-// 4.7 to 6.5 ms of processor time with them and 10.0 to 10.3 ms with the
-// plain ones (three runs of each, alternated), and the figures beside each
-// are its own instructions per lookup, plain against vectorised, counted by
-// callgrind. To measure again:
+// bench_lookup shows it pays: a lookup in the German-English s.txt took
+// 5.1 to 5.3 ms of processor time with them and 10.3 to 11.1 ms with the
+// plain ones (three runs of each, alternated, on a busy machine), and the
+// figures beside each are the instructions per lookup of the function that
+// uses it, plain against vectorised, counted by callgrind. To measure again:
 //   cmake -B build/release-plain -G Ninja -DCMAKE_BUILD_TYPE=Release -DLEXORRA_BUILD_GUI=OFF
 //     -DCMAKE_CXX_FLAGS=-DLEXORRA_PLAIN_TEXT_SCANS
 //   cmake --build build/release-plain --target bench_lookup
@@ -71,7 +71,7 @@ namespace sse2 {
 
 // Sixteen characters at a time, narrowed to bytes first: a character past
 // 0xFF becomes 0xFF, or 0 from 0x8000 on, and neither is an ASCII delimiter.
-// Splitting fields, 41 million instructions against 17 million.
+// Splitting fields, 23 million instructions against 11 million.
 inline qsizetype indexOfAny(const char16_t *data, qsizetype pos, qsizetype size, char16_t a, char16_t b, char16_t c)
 {
     const __m128i wantA = _mm_set1_epi8(static_cast<char>(a));
@@ -98,7 +98,7 @@ inline qsizetype indexOfAny(const char16_t *data, qsizetype pos, qsizetype size,
 }
 
 // Sixteen characters at a time: keeping the listing's texts, 17 million
-// instructions against 11 million.
+// instructions against 10 million.
 inline bool toLatin1(QStringView text, char *dst)
 {
     const auto *src = reinterpret_cast<const char16_t *>(text.utf16());
@@ -126,7 +126,7 @@ inline bool toLatin1(QStringView text, char *dst)
 }
 
 // Sixteen bytes at a time: decoding UTF-8, 24 million instructions against
-// 3.8 million.
+// 3.1 million.
 inline qsizetype widenAscii(const unsigned char *src, qsizetype size, char16_t *dst)
 {
     const __m128i zero = _mm_setzero_si128();
