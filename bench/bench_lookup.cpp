@@ -1,30 +1,36 @@
-// Times the dictionary core, into in-memory lists:
-//  - a lookup of a missing word in a letter file of 32,767 records (the scan
-//    to the end of the file, then the full listing with its selection), and
-//    the bare reader against a plain read of the same bytes split into lines;
-//  - lookups in a big dictionary's letter file (63,109 records, 8.8 MB): the
-//    first after start, a word near the end, and a missing word;
+// Times the dictionary core, into in-memory lists that keep a listing as the
+// window's lists do, on the German-English dictionary's letter file s.txt
+// (50,747 records, 2.9 MB), imported with lexorra-import when Debian's
+// dict-freedict-deu-eng is installed, else on a synthetic file of its shape:
+//  - a word near its end ("süßwassersee"), a missing word ("sxqzzz"), and the
+//    process's first lookup;
+//  - beside them the floor: reading the file as the lookup does, 64 KiB at a
+//    time, and reading it plus decoding it from UTF-8 with Qt's decoder;
 //  - missing-word lookups in letter files of 10, 100 and 300 MB, and in
 //    sparse files of 1 and 100 GiB, with the peak resident memory of each.
-// Run the release build: build/release/bench/bench_lookup [--no-large]
+// Run the release build: build/release/bench/bench_lookup [--no-large] [--synthetic] [--runs N]
 #include "bench_support.h"
 #include "fake_lookup.h"
-#include "file_slots.h"
-#include "translator.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <cstring>
 #include <functional>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kRuns = 31;
+const QString kFoundWord = u"süßwassersee"_s;
+const QString kMissingWord = u"sxqzzz"_s;
+const QString kDictdIndex = u"/usr/share/dictd/freedict-deu-eng.index"_s;
 
 // An in-memory list that keeps a listing the way the window's list boxes do:
 // a share of the texts the lookup gathered, with no string per entry.
@@ -57,25 +63,36 @@ private:
     qint16 m_selected = -1;
 };
 
-// The lookup's objects, wired the way the main window wires them.
-struct Lookup
-{
-    SharingList list1;
-    SharingList list2;
-    lexorra::testing::FakeCaption label2;
-    lexorra::testing::FakeDialogs dialogs;
-    lexorra::dictionary::Translator translator{list1, list2, label2, dialogs};
+using Lookup = lexorra::testing::WiredLookup<SharingList>;
 
-    Lookup()
-    {
-        list1.onSelectionChanged = [this] { translator.Recognize(); };
+// Writes s.txt in the working directory, from the installed dictionary or
+// else synthetic; says which.
+QString writeGermanEnglish(bool synthetic)
+{
+    if (!synthetic && QFile::exists(kDictdIndex)) {
+        QProcess import;
+        import.start(QStringLiteral(LEXORRA_IMPORT_PATH), {u"--quiet"_s, kDictdIndex, u"de-en"_s});
+        if (import.waitForFinished(120000) && import.exitStatus() == QProcess::NormalExit && import.exitCode() == 0 &&
+            QFile::rename(u"de-en/s.txt"_s, u"s.txt"_s))
+            return u"freedict-deu-eng, imported"_s;
     }
-    void lookUp(const QString &word)
-    {
-        dialogs.replies = {word};
-        translator.Begin_Translation();
-    }
-};
+    return lexorra::bench::writeGermanEnglishLike(u"s.txt"_s) ? u"synthetic, of its shape"_s : QString();
+}
+
+// Reads @p name to its end 64 KiB at a time, as the lookup does, and hands
+// each piece to @p use.
+bool readInPieces(const QString &name, const std::function<void(QByteArrayView)> &use)
+{
+    static QByteArray piece(64 * 1024, Qt::Uninitialized);
+    const int fd = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ssize_t got = 0;
+    while ((got = ::read(fd, piece.data(), static_cast<size_t>(piece.size()))) > 0)
+        use(QByteArrayView(piece.constData(), got));
+    ::close(fd);
+    return got == 0;
+}
 
 // A memory figure of this process from the kernel, in MiB: "VmRSS" is the
 // resident memory now, "VmHWM" its peak since the last resetPeak().
@@ -98,82 +115,9 @@ void resetPeak()
         clearRefs.write("5");
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// Missing-word lookups in big and sparse letter files, with peak memory.
+int timeLargeFiles()
 {
-    QCoreApplication app(argc, argv);
-    const bool large = !(argc > 1 && std::strcmp(argv[1], "--no-large") == 0);
-    QTemporaryDir dir;
-    if (!lexorra::bench::writeLetterFile(dir, "a") || !lexorra::bench::writeDictionaryFile(u"s.txt"_s))
-        return 1;
-
-    // The big dictionary first, so that its first lookup is the process's first.
-    {
-        Lookup lookup;
-        const double firstCpuStart = lexorra::bench::threadCpuMs();
-        QElapsedTimer timer;
-        timer.start();
-        lookup.lookUp(u"s1p00"_s);
-        const double first = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-        const double firstCpu = lexorra::bench::threadCpuMs() - firstCpuStart;
-        const QString nearEnd = u"s"_s + QString::number(lexorra::bench::kDictionaryRecords - 100, 36);
-        double foundCpu = 0;
-        const double found = lexorra::bench::medianMs(
-            kRuns, [&] { lookup.lookUp(nearEnd); }, &foundCpu);
-        if (lookup.dialogs.boxes.isEmpty() || lookup.list1.count() != lexorra::dictionary::kMaxEntries)
-            return 4;
-        double missingCpu = 0;
-        const double missing = lexorra::bench::medianMs(
-            kRuns, [&] { lookup.lookUp(u"szzzzz"_s); }, &missingCpu);
-        std::printf("s.txt: %d records, %lld bytes (times: wall / processor)\n", lexorra::bench::kDictionaryRecords,
-                    static_cast<long long>(QFile(u"s.txt"_s).size()));
-        std::printf("  first lookup after start %.2f / %.2f ms\n", first, firstCpu);
-        std::printf("  found near the end: median %.2f / %.2f ms over %d runs\n", found, foundCpu, kRuns);
-        std::printf("  missing: median %.2f / %.2f ms over %d runs\n", missing, missingCpu, kRuns);
-    }
-
-    Lookup lookup;
-    double missingCpu = 0;
-    const double missing = lexorra::bench::medianMs(
-        kRuns, [&] { lookup.lookUp(u"azzzzz"_s); }, &missingCpu);
-    if (lookup.list1.count() != lexorra::bench::kRecords || !lookup.dialogs.boxes.isEmpty())
-        return 2;
-
-    qsizetype readerRecords = 0;
-    const double reader = lexorra::bench::medianMs(kRuns, [&] {
-        lexorra::dictionary::FileSlots files;
-        files.open(1, u"a.txt"_s);
-        QStringView headword;
-        QStringView translation;
-        readerRecords = 0;
-        while (!files.eof(1)) {
-            files.input(1, headword, translation);
-            ++readerRecords;
-        }
-        files.close(1);
-    });
-
-    qsizetype plainLines = 0;
-    const double plain = lexorra::bench::medianMs(kRuns, [&] {
-        QFile file(u"a.txt"_s);
-        if (!file.open(QIODevice::ReadOnly))
-            return;
-        const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-        plainLines = lines.size();
-    });
-    if (readerRecords != lexorra::bench::kRecords || plainLines != lexorra::bench::kRecords)
-        return 3;
-
-    std::printf("letter file: %d records, %lld bytes\n", lexorra::bench::kRecords,
-                static_cast<long long>(QFile(u"a.txt"_s).size()));
-    std::printf("missing-word lookup (scan + listing): median %.2f ms (processor %.2f ms) over %d runs\n", missing,
-                missingCpu, kRuns);
-    std::printf("reader: median %.2f ms; plain read and split: median %.2f ms; ratio %.2fx\n", reader, plain,
-                reader / plain);
-
-    if (!large)
-        return 0;
     for (const int megabytes : {10, 100, 300}) {
         if (!lexorra::bench::writeSizedLetterFile(u"b.txt"_s, "b", qint64(megabytes) * 1000 * 1000))
             return 5;
@@ -181,13 +125,12 @@ int main(int argc, char **argv)
         const double before = statusMb("VmRSS");
         resetPeak();
         double cpu = 0;
-        const double ms = lexorra::bench::medianMs(
-            3, [&] { sized.lookUp(u"bzzzzz"_s); }, &cpu);
+        const double ms = lexorra::bench::medianMs(3, [&] { sized.lookUp(u"bzzzzz"_s); }, &cpu);
         const double peak = statusMb("VmHWM");
         if (sized.list1.count() != lexorra::dictionary::kMaxEntries)
             return 6;
-        std::printf("%d MB letter file, missing word: median %.0f ms (processor %.0f ms) over 3 runs; peak "
-                    "resident %.1f MiB (%.1f MiB before)\n",
+        std::printf("%d MB letter file, missing word: median %.0f / %.0f ms over 3 runs; peak resident %.1f MiB "
+                    "(%.1f MiB before)\n",
                     megabytes, ms, cpu, peak, before);
         QFile::remove(u"b.txt"_s);
     }
@@ -200,12 +143,77 @@ int main(int argc, char **argv)
         Lookup sized;
         resetPeak();
         double cpu = 0;
-        const double ms = lexorra::bench::medianMs(
-            3, [&] { sized.lookUp(u"cat"_s); }, &cpu);
-        std::printf("%lld GiB sparse letter file: median %.0f ms (processor %.0f ms) over 3 runs; peak resident %.1f "
-                    "MiB; %d entries listed\n",
+        const double ms = lexorra::bench::medianMs(3, [&] { sized.lookUp(u"cat"_s); }, &cpu);
+        std::printf("%lld GiB sparse letter file: median %.0f / %.0f ms over 3 runs; peak resident %.1f MiB; %d "
+                    "entries listed\n",
                     static_cast<long long>(gigabytes), ms, cpu, statusMb("VmHWM"), int(sized.list1.count()));
         QFile::remove(u"c.txt"_s);
     }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    // Fewer for a profile, which takes its time.
+    const int runs = arguments.contains(u"--runs"_s) ? arguments.value(arguments.indexOf(u"--runs"_s) + 1).toInt() : 41;
+    if (runs < 1)
+        return 1;
+    QTemporaryDir dir;
+    if (!dir.isValid() || !QDir::setCurrent(dir.path()))
+        return 1;
+    const QString origin = writeGermanEnglish(arguments.contains(u"--synthetic"_s));
+    if (origin.isEmpty())
+        return 1;
+
+    Lookup lookup;
+    // The process's first lookup: nothing of it is ready yet.
+    const double firstCpuStart = lexorra::bench::threadCpuMs();
+    QElapsedTimer timer;
+    timer.start();
+    lookup.lookUp(kFoundWord);
+    const double first = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    const double firstCpu = lexorra::bench::threadCpuMs() - firstCpuStart;
+
+    double foundCpu = 0;
+    const double found = lexorra::bench::medianMs(runs, [&] { lookup.lookUp(kFoundWord); }, &foundCpu);
+    if (lookup.dialogs.boxes.size() != runs + 2 || lookup.list1.count() != lexorra::dictionary::kMaxEntries)
+        return 2;
+    double missingCpu = 0;
+    const double missing = lexorra::bench::medianMs(runs, [&] { lookup.lookUp(kMissingWord); }, &missingCpu);
+    if (lookup.dialogs.boxes.size() != runs + 2 || lookup.list1.count() != lexorra::dictionary::kMaxEntries)
+        return 3;
+
+    qsizetype bytes = 0;
+    double readCpu = 0;
+    const double read = lexorra::bench::medianMs(runs, [&] {
+        bytes = 0;
+        readInPieces(u"s.txt"_s, [&](QByteArrayView piece) { bytes += piece.size(); });
+    }, &readCpu);
+    QString text;
+    double decodeCpu = 0;
+    const double decode = lexorra::bench::medianMs(runs, [&] {
+        QStringDecoder utf8(QStringConverter::Utf8);
+        text.truncate(0);
+        readInPieces(u"s.txt"_s, [&](QByteArrayView piece) { text.append(utf8.decode(piece)); });
+    }, &decodeCpu);
+    if (bytes != QFile(u"s.txt"_s).size() || text.count(u'\n') < lexorra::dictionary::kMaxEntries)
+        return 4;
+
+    std::printf("s.txt (%s): %lld lines, %lld bytes\n", qPrintable(origin), static_cast<long long>(text.count(u'\n')),
+                static_cast<long long>(bytes));
+    std::printf("median of %d runs, ms          wall  processor  x floor\n", runs);
+    const auto row = [decodeCpu](const char *what, double wall, double cpu) {
+        std::printf("  %-28s %6.2f  %9.2f  %7.2f\n", what, wall, cpu, cpu / decodeCpu);
+    };
+    row("found \"süßwassersee\"", found, foundCpu);
+    row("missing \"sxqzzz\"", missing, missingCpu);
+    row("first lookup after start", first, firstCpu);
+    row("floor: read", read, readCpu);
+    row("floor: read + decode UTF-8", decode, decodeCpu);
+
+    return arguments.contains(u"--no-large"_s) ? 0 : timeLargeFiles();
 }

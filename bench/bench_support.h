@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -86,28 +87,41 @@ inline bool writeSizedLetterFile(const QString &name, const QByteArray &stem, qi
     return true;
 }
 
-/// Records of a big bilingual dictionary's letter file: as many as one of
-/// 63,109 records and 8.8 MB, with translations from a few words to a few
-/// hundred characters.
-inline constexpr int kDictionaryRecords = 63109;
-
-/// Writes @p name in the working directory with kDictionaryRecords records
-/// whose headwords are "s" plus a running number in base 36 and whose
-/// translations vary in length as a real dictionary's do. False on failure.
-inline bool writeDictionaryFile(const QString &name)
+/// Writes @p name in the working directory in the shape of the German-English
+/// dictionary's s.txt as lexorra-import writes it: 50,747 records of two
+/// quoted fields, sorted, 2.9 MB; about one line in four holds an umlaut or
+/// "ß", translations run from one word to a few hundred characters, and
+/// "süßwassersee" is the fifth record from the end. False on failure.
+inline bool writeGermanEnglishLike(const QString &name)
 {
-    QRandomGenerator random(63109);
-    static const QByteArray words[] = {"the ",        "house ",   "of ",     "small ",  "to ",
-                                       "run ",        "quickly ", "(fig.) ", "über ",   "sense; ",
-                                       "colloquial ", "a ",       "kind ",   "Straße ", "ring "};
+    using namespace Qt::StringLiterals;
+    constexpr int kRecords = 50747;
+    QRandomGenerator random(50747);
+    static const QList<QString> syllables{u"ab"_s,  u"stand"_s, u"sch"_s, u"ei"_s,  u"ung"_s, u"ver"_s, u"ter"_s,
+                                          u"mal"_s, u"ken"_s,   u"ro"_s,  u"lich"_s, u"haus"_s, u"ig"_s, u"en"_s};
+    static const QList<QString> accented{u"ä"_s, u"ö"_s, u"ü"_s, u"ß"_s};
+    static const QList<QByteArray> words{"the", "house", "of", "small", "to", "run", "quickly", "[bot.]",
+                                         "water", "lake", "[Am.]", "spring", "salt", "a", "kind", "ring"};
+    QStringList headwords;
+    while (headwords.size() < kRecords - 1) {
+        QString headword = u"s"_s;
+        const int count = random.bounded(2, 6);
+        for (int i = 0; i < count; ++i)
+            headword += syllables.at(random.bounded(int(syllables.size())));
+        if (random.bounded(4) == 0)
+            headword.insert(random.bounded(1, int(headword.size())), accented.at(random.bounded(4)));
+        headwords.append(headword);
+    }
+    headwords.sort();
+    headwords.insert(kRecords - 5, u"süßwassersee"_s);
     QByteArray bytes;
-    bytes.reserve(9 * 1024 * 1024);
-    for (int i = 0; i < kDictionaryRecords; ++i) {
-        bytes += "s" + QByteArray::number(i, 36) + ",\"";
-        // Mostly short entries, some of a few hundred characters.
-        const int count = random.bounded(100) < 85 ? random.bounded(2, 32) : random.bounded(32, 88);
+    bytes.reserve(3 * 1024 * 1024);
+    for (const QString &headword : std::as_const(headwords)) {
+        bytes += '"' + headword.toUtf8() + "\",\"";
+        // Mostly a few words, some a long list of senses.
+        const int count = random.bounded(100) < 88 ? random.bounded(1, 7) : random.bounded(7, 40);
         for (int w = 0; w < count; ++w)
-            bytes += words[random.bounded(int(std::size(words)))];
+            bytes += (w > 0 ? (w % 3 == 0 ? ", " : " ") : "") + words.at(random.bounded(int(words.size())));
         bytes += "\"\n";
     }
     QFile file(name);

@@ -52,34 +52,34 @@ public:
     /// True when no more data is left to read.
     [[nodiscard]] bool atEnd() const { return m_pos >= m_text.size() && !m_source; }
 
-    /// Reads the next field. Throws RuntimeError(InputPastEndOfFile) when only
-    /// blanks, or nothing, are left.
-    QString readField();
-
-    /// Reads the next two fields, wherever the line breaks between them fall.
-    /// Throws RuntimeError(InputPastEndOfFile) when either is missing; the first
-    /// is then consumed and lost.
-    void readRecord(QString &first, QString &second);
-
-    /// As readRecord(), but the fields are views into the reader's buffer that
-    /// stay valid until the next read or reset.
+    /// Reads the next two fields, wherever the line breaks between them fall,
+    /// as views into the reader's buffer that stay valid until the next read
+    /// or reset. Throws RuntimeError(InputPastEndOfFile) when only blanks, or
+    /// nothing, are left for either; the first is then consumed and lost.
     void readRecord(QStringView &first, QStringView &second);
 
 private:
+    // A field's place, counted from the start of its record.
     struct Span
     {
         qsizetype begin = 0;
         qsizetype length = 0;
     };
 
+    bool takeFieldHere(Span &span);
     Span takeField();
     bool pullMore(qsizetype keepUpTo, qsizetype &run);
     void topUp();
-    void compact();
-    [[nodiscard]] QStringView view(Span span) const { return QStringView(m_text).sliced(span.begin, span.length); }
+    void dropRead();
+    [[nodiscard]] QStringView view(Span span) const
+    {
+        return QStringView(m_text).sliced(m_recordStart + span.begin, span.length);
+    }
 
     QString m_text;
     qsizetype m_pos = 0;
+    // Where the record being read starts; the text before it has been read.
+    qsizetype m_recordStart = 0;
     // Null once the source has run dry, or for a whole text.
     TextSource *m_source = nullptr;
 };

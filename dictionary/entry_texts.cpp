@@ -1,11 +1,9 @@
 #include "entry_texts.h"
 
+#include "text_scans.h"
+
 #include <algorithm>
 #include <cstring>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace lexorra::dictionary {
 
@@ -20,39 +18,13 @@ constexpr qsizetype roomFor(qsizetype chars)
     return 2 * chars + 1;
 }
 
-// Copies @p text to @p dst as Latin-1 when every character of it is Latin-1;
-// false when one is not (and @p dst then holds anything).
-bool narrow(QStringView text, char *dst)
-{
-    const auto *src = reinterpret_cast<const char16_t *>(text.utf16());
-    const qsizetype size = text.size();
-    qsizetype i = 0;
-#ifdef __SSE2__
-    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF00));
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= size; i += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i + 8));
-        const __m128i wide = _mm_and_si128(_mm_or_si128(a, b), high);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(wide, zero)) != 0xFFFF)
-            return false;
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), _mm_packus_epi16(a, b));
-    }
-#endif
-    for (; i < size; ++i) {
-        if (src[i] > 0xFF)
-            return false;
-        dst[i] = static_cast<char>(src[i]);
-    }
-    return true;
-}
-
 // Stores @p text at byte @p used of @p data, which has room for it (roomFor()),
-// and moves @p used past it.
-TextSpan store(QStringView text, char *data, qsizetype &used)
+// and moves @p used past it. Inlined by force, as the compiler would not:
+// called for every text a listing keeps, the call cost a sixth of keeping it.
+[[gnu::always_inline]] inline TextSpan store(QStringView text, char *data, qsizetype &used)
 {
     TextSpan span{used, text.size(), false};
-    if (narrow(text, data + used)) {
+    if (fast::toLatin1(text, data + used)) {
         used += text.size();
         return span;
     }
@@ -133,7 +105,7 @@ void EntryPairs::clear()
 {
     // Emptying a shared buffer would allocate a fresh one for nothing:
     // letting go of it is cheaper, and the lists keep their texts.
-    if (!m_buffer.isDetached() || m_buffer.size() > kKeptCapacity) {
+    if (!m_buffer.isDetached() || m_buffer.size() > kKeptListingRoom) {
         m_buffer = QByteArray();
         m_ready = 0;
     }
@@ -159,7 +131,7 @@ void EntryPairs::reserve(qsizetype pairs, qsizetype bytes)
             spans->resize(had);
         }
     }
-    bytes = std::min(bytes, kKeptCapacity);
+    bytes = std::min(bytes, kKeptListingRoom);
     if (bytes > m_buffer.size()) {
         const char *before = m_buffer.constData();
         m_buffer.resize(bytes);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "program_limits.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -64,9 +66,6 @@ private:
 class EntryPairs final
 {
 public:
-    /// Most bytes of room clear() keeps; a bigger buffer is given back.
-    static constexpr qsizetype kKeptCapacity = 32 * 1024 * 1024;
-
     [[nodiscard]] qsizetype size() const { return m_firsts.size(); }
     [[nodiscard]] bool isEmpty() const { return m_firsts.isEmpty(); }
     /// Characters of all the texts together.
@@ -79,11 +78,11 @@ public:
     [[nodiscard]] EntryTexts seconds() const { return {m_buffer, m_seconds}; }
 
     /// Removes every pair, keeping the room for the next ones unless the
-    /// buffer is shared or over kKeptCapacity.
+    /// buffer is shared or over kKeptListingRoom.
     void clear();
 
     /// Makes room for @p pairs pairs of about @p bytes bytes in all (at most
-    /// kKeptCapacity), to be made ready by prepareMore(). Does nothing to a
+    /// kKeptListingRoom), to be made ready by prepareMore(). Does nothing to a
     /// buffer that is shared.
     void reserve(qsizetype pairs, qsizetype bytes);
 

@@ -41,11 +41,6 @@ void FileSlots::open(qint16 number, const QString &name)
     }
 }
 
-void FileSlots::input(qint16 number, QString &first, QString &second)
-{
-    reader(number).readRecord(first, second);
-}
-
 void FileSlots::input(qint16 number, QStringView &first, QStringView &second)
 {
     reader(number).readRecord(first, second);

@@ -40,12 +40,9 @@ public:
     /// FileAlreadyOpen when the slot is in use; DeviceIoError when reading fails.
     void open(qint16 number, const QString &name);
 
-    /// Reads the next two fields of the file open under @p number.
-    /// Throws InputPastEndOfFile when the file has no more data for them.
-    void input(qint16 number, QString &first, QString &second);
-
-    /// As input(), but the fields are views that stay valid until the next
-    /// read from, or the closing of, the same slot.
+    /// Reads the next two fields of the file open under @p number, as views
+    /// that stay valid until the next read from, or the closing of, the same
+    /// slot. Throws InputPastEndOfFile when the file has no more data for them.
     void input(qint16 number, QStringView &first, QStringView &second);
 
     /// True when no more data can be read from the file open under @p number.

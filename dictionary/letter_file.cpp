@@ -74,7 +74,10 @@ qsizetype LetterFile::textSizeHint(qsizetype records) const
     if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || info.st_size <= 0)
         return 0;
     const qsizetype size = info.st_size;
-    QByteArray head(std::min(size, kChunkBytes), Qt::Uninitialized);
+    // The first lines of a file tell the length of its lines well enough;
+    // counting more of them would cost every lookup for nothing.
+    constexpr qsizetype kHeadBytes = 16 * 1024;
+    QByteArray head(std::min(size, kHeadBytes), Qt::Uninitialized);
     const ssize_t got = ::pread(m_fd, head.data(), static_cast<size_t>(head.size()), 0);
     if (got <= 0)
         return 0;

@@ -1,11 +1,9 @@
 #include "letter_text.h"
 
-#include <array>
-#include <bit>
+#include "program_limits.h"
+#include "text_scans.h"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include <array>
 
 #include <string.h>
 
@@ -17,9 +15,6 @@ constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF", 3);
 constexpr QByteArrayView kUtf16LeBom("\xFF\xFE", 2);
 constexpr QByteArrayView kUtf16BeBom("\xFE\xFF", 2);
 constexpr char16_t kReplacement = 0xFFFD;
-
-// Held-back bytes beyond this are given back to the system between files.
-constexpr qsizetype kKeptCapacity = 256 * 1024;
 
 // Bytes 0x80 to 0x9F of Windows-1252. The five bytes the code page leaves
 // undefined map to the C1 control of the same value, as Windows itself does.
@@ -41,10 +36,10 @@ void appendWindows1252(QByteArrayView bytes, QString &out)
 }
 
 // Appends the text of @p bytes when they are valid UTF-8; false, with nothing
-// appended, when they are not. Letter files are mostly ASCII, which goes
-// sixteen bytes at a time where the processor allows it; the rest is checked
-// by the table of well-formed sequences, so that overlong forms, surrogates
-// and sequences cut short all count as invalid.
+// appended, when they are not. Letter files are mostly ASCII, which is
+// copied in runs; the rest is checked by the table of well-formed sequences,
+// so that overlong forms, surrogates and sequences cut short all count as
+// invalid.
 bool appendUtf8(QByteArrayView bytes, QString &out)
 {
     const qsizetype before = out.size();
@@ -61,30 +56,12 @@ bool appendUtf8(QByteArrayView bytes, QString &out)
     const auto continuation = [](unsigned char b) { return (b & 0xC0) == 0x80; };
 
     while (src < end) {
-#ifdef __SSE2__
-        while (end - src >= 16) {
-            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src));
-            const __m128i zero = _mm_setzero_si128();
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), _mm_unpacklo_epi8(chunk, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 8), _mm_unpackhi_epi8(chunk, zero));
-            // All sixteen were written; only those before the first non-ASCII
-            // byte count, the rest is written again below.
-            const auto nonAscii = static_cast<unsigned>(_mm_movemask_epi8(chunk));
-            const int ascii = nonAscii == 0 ? 16 : std::countr_zero(nonAscii);
-            src += ascii;
-            dst += ascii;
-            if (ascii < 16)
-                break;
-        }
+        const qsizetype ascii = fast::widenAscii(src, end - src, dst);
+        src += ascii;
+        dst += ascii;
         if (src == end)
             break;
-#endif
         const unsigned char lead = *src;
-        if (lead < 0x80) {
-            *dst++ = lead;
-            ++src;
-            continue;
-        }
         const qsizetype left = end - src;
         if (lead >= 0xC2 && lead <= 0xDF) {
             if (left < 2 || !continuation(src[1]))
@@ -170,7 +147,7 @@ void LetterDecoder::reset() noexcept
     m_mode = Mode::Start;
     m_sawWindows1252 = false;
     m_highSurrogate = 0;
-    if (m_pending.capacity() > kKeptCapacity)
+    if (m_pending.capacity() > kKeptReadBuffer)
         m_pending = QByteArray();
     else
         m_pending.truncate(0);
@@ -363,16 +340,6 @@ void LetterDecoder::decodeUtf16(QByteArrayView bytes, QString &out)
     if (bytes.size() % 2 != 0)
         m_pending.append(bytes.back());
     out.truncate(dst - reinterpret_cast<const char16_t *>(out.constData()));
-}
-
-DecodedText decodeLetterText(QByteArrayView bytes)
-{
-    LetterDecoder decoder;
-    DecodedText decoded;
-    decoder.decode(bytes, decoded.text);
-    decoder.finish(decoded.text);
-    decoded.encoding = decoder.encoding();
-    return decoded;
 }
 
 } // namespace lexorra::dictionary

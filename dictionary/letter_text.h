@@ -10,15 +10,6 @@ namespace lexorra::dictionary {
 /// The encodings a letter file may come in.
 enum class TextEncoding { Utf8, Utf16LittleEndian, Utf16BigEndian, Windows1252 };
 
-/// A letter file's text and the encoding it was read in.
-struct DecodedText
-{
-    QString text;
-    /// UTF-16 when a byte-order mark said so; else Windows1252 when at least
-    /// one line was read in that code page; else Utf8.
-    TextEncoding encoding = TextEncoding::Utf8;
-};
-
 /// Decodes a letter file piece by piece, in whatever pieces its bytes arrive:
 /// the text is the same however the bytes are split.
 ///
@@ -47,11 +38,10 @@ public:
     /// Appends the text of whatever is held back, at the end of the file.
     void finish(QString &out);
 
-    /// The encoding seen so far; final after finish().
+    /// The encoding seen so far, final after finish(): UTF-16 when a
+    /// byte-order mark said so; else Windows1252 when at least one line was
+    /// read in that code page; else Utf8.
     [[nodiscard]] TextEncoding encoding() const;
-
-    /// Bytes held back for a line that has not ended yet.
-    [[nodiscard]] qsizetype heldBytes() const { return m_pending.size(); }
 
 private:
     enum class Mode { Start, Lines, LongUtf8Line, LongWindows1252Line, Utf16LittleEndian, Utf16BigEndian };
@@ -69,8 +59,5 @@ private:
     QStringDecoder m_longUtf8;
     char16_t m_highSurrogate = 0;
 };
-
-/// Decodes a whole letter file at once, with the rules of LetterDecoder.
-[[nodiscard]] DecodedText decodeLetterText(QByteArrayView bytes);
 
 } // namespace lexorra::dictionary

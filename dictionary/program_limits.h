@@ -27,4 +27,13 @@ inline constexpr qsizetype kMaxListedText = 64 * 1024 * 1024;
 /// Most characters of a translation that a message box or label is given.
 inline constexpr qsizetype kMaxShownLength = 4000;
 
+/// Most bytes a reading buffer (the reader's text, the decoder's unfinished
+/// line) keeps from one letter file to the next: one that a file's long
+/// lines grew past it is given back.
+inline constexpr qsizetype kKeptReadBuffer = 1024 * 1024;
+
+/// Most bytes of room the listing's buffer keeps from one lookup to the next,
+/// and makes ready ahead of one: as much as big real letter files need.
+inline constexpr qsizetype kKeptListingRoom = 32 * 1024 * 1024;
+
 } // namespace lexorra::dictionary

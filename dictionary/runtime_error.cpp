@@ -5,8 +5,6 @@ namespace lexorra::dictionary {
 const char *RuntimeError::what() const noexcept
 {
     switch (m_code) {
-    case ErrorCode::OutOfMemory:
-        return "Out of memory";
     case ErrorCode::BadFileNameOrNumber:
         return "Bad file name or number";
     case ErrorCode::FileNotFound:

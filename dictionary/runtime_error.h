@@ -7,7 +7,6 @@ namespace lexorra::dictionary {
 /// Numbers of the runtime error conditions that the file layer raises.
 /// The lookup's failure handlers decide by these numbers.
 enum class ErrorCode : int {
-    OutOfMemory = 7,
     BadFileNameOrNumber = 52,
     FileNotFound = 53,
     FileAlreadyOpen = 55,

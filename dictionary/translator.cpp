@@ -4,6 +4,7 @@
 #include "runtime_error.h"
 #include "text_rules.h"
 
+#include <algorithm>
 #include <new>
 #include <optional>
 
@@ -14,13 +15,13 @@ namespace {
 // Length of the prefix that decides the nearest headword.
 constexpr int kPrefixLength = 3;
 
-// Makes room in @p kept for a listing of at most @p room records that hold
-// about @p chars characters. A character of most letter files is kept in one
-// byte, and a record takes at least two characters (its two delimiters), so
-// a small file gets room for no more records than it can hold.
-void reserveFor(EntryPairs &kept, qsizetype room, qsizetype chars)
+// Makes room in @p kept for a listing that holds about @p chars characters.
+// A character of most letter files is kept in one byte, and a record takes
+// at least two characters (its two delimiters), so a small file gets room
+// for no more records than it can hold.
+void reserveFor(EntryPairs &kept, qsizetype chars)
 {
-    kept.reserve(std::min(room, chars / 2 + 1), std::min(chars, kMaxListedText));
+    kept.reserve(std::min<qsizetype>(kMaxEntries, chars / 2 + 1), std::min(chars, kMaxListedText));
 }
 
 // Tells the dialogs that the lookup is working, for as long as it lives.
@@ -60,42 +61,18 @@ void Translator::Begin_Translation()
         Search_Word = normalisedWord(reply);
         Letter_File = letterFileName(Search_Word);
         m_files.open(File_Number, Letter_File);
-        startListing();
-        reserveListing();
-
-        // The test comes before each read and the headword starts out empty, so
-        // an empty search word matches without reading anything. Records are
-        // compared as views into the reader's buffer; only those the listing
-        // keeps become strings.
-        QStringView headword;
-        QStringView translation;
-        // A word the file lacks ends this loop by InputPastEndOfFile, not by its test.
-        while (headword != Search_Word) {
-            m_files.input(File_Number, headword, translation);
-            keep(headword, translation);
-        }
-        const QString boxText = properCase(displayText(translation));
-        const QString boxTitle = properCase(displayText(headword));
-
-        // The file stays open behind the box: the listing goes on from here.
+        const Found found = searchFile();
+        // The file stays open behind the box: the listing goes on from there.
         busy.reset();
-        m_dialogs.messageBox(boxText, boxTitle, MessageIcon::Information);
+        announce(found);
         busy.emplace(m_dialogs);
-        gatherRest();
-        m_files.close(File_Number);
-        showListing();
+        Read_File();
     } catch (const RuntimeError &error) {
         switch (error.code()) {
         case ErrorCode::InputPastEndOfFile: {
-            // The word is not in its letter file: list the file instead. The
-            // search has read all of it that the listing shows.
-            m_files.close(File_Number);
+            // The word is not in its letter file: list the file instead.
             const BusyScope busy(m_dialogs);
-            try {
-                showListing();
-            } catch (...) {
-                // Whatever was listed so far stays listed.
-            }
+            Read_File();
             break;
         }
         case ErrorCode::FileNotFound:
@@ -114,23 +91,73 @@ void Translator::Begin_Translation()
     }
 }
 
-void Translator::Read_File()
+Translator::Found Translator::searchFile()
 {
+    m_kept.clear();
+    m_preparedFile.clear();
+    m_prefix = firstChars(Search_Word, kPrefixLength);
+    m_firstMatch = -1;
+    m_listingFull = false;
+    // Room for the whole listing at once: grown piece by piece instead, the
+    // buffer would be moved and its memory provided afresh several times.
+    // The room is only a guess from the file's first lines, so failing to get
+    // it is no reason to fail the lookup: the listing then grows as it goes.
     try {
-        const BusyScope busy(m_dialogs);
-        startListing();
-        try {
-            m_files.open(File_Number, Letter_File);
-            reserveListing();
-            gatherRest();
-        } catch (...) {
-            // A file that cannot be opened lists nothing.
+        reserveFor(m_kept, m_files.textSizeHint(File_Number, kMaxEntries));
+    } catch (const std::bad_alloc &) {
+    }
+
+    // The test comes before each read and the headword starts out empty, so
+    // an empty search word matches without reading anything. Records are
+    // compared as views into the reader's buffer; only those the listing
+    // keeps are copied. A word the file lacks ends this loop by
+    // InputPastEndOfFile, not by its test.
+    QStringView headword;
+    QStringView translation;
+    while (headword != Search_Word) {
+        m_files.input(File_Number, headword, translation);
+        keep(headword, translation);
+    }
+    return {displayText(headword), displayText(translation)};
+}
+
+void Translator::announce(const Found &found)
+{
+    m_dialogs.messageBox(properCase(found.translation), properCase(found.headword), MessageIcon::Information);
+}
+
+void Translator::Read_File() noexcept
+{
+    // The search kept the records read so far; the rest of the file follows.
+    try {
+        QStringView headword;
+        QStringView translation;
+        while (!m_listingFull && !m_files.eof(File_Number)) {
+            m_files.input(File_Number, headword, translation);
+            keep(headword, translation);
         }
-        m_files.close(File_Number);
-        showListing();
+    } catch (...) {
+        // A record cut short, a read error or a failed allocation ends the
+        // listing; what was gathered before it is listed.
+    }
+    m_files.close(File_Number);
+    if (m_kept.isEmpty())
+        return;
+
+    try {
+        List1.appendAll(m_kept.firsts());
+        List2.appendAll(m_kept.seconds());
+        // Appended one at a time, the records would move the selection at
+        // most twice: to the first headword, then to the first one sharing
+        // the search word's prefix when that comes later. The owner of List1
+        // sees the same selection changes here, in the same order.
+        const qint16 nearest = std::max<qint16>(m_firstMatch, 0);
+        for (const qint16 index : {qint16(0), nearest}) {
+            if (List1.selectedIndex() != index)
+                List1.select(index);
+        }
     } catch (...) {
         // Whatever was listed so far stays listed.
-        m_files.close(File_Number);
     }
 }
 
@@ -143,7 +170,7 @@ bool Translator::prepare(const QString &typed)
         m_preparedFile = name;
         LetterFile file;
         file.open(name);
-        reserveFor(m_kept, kMaxEntries, file.textSizeHint(kMaxEntries));
+        reserveFor(m_kept, file.textSizeHint(kMaxEntries));
         return m_kept.prepareMore(0);
     } catch (...) {
         // A file that cannot be read now is dealt with by the lookup itself.
@@ -167,84 +194,23 @@ void Translator::Recognize()
     Label2.setText(properCase(displayText(List2.text(List2.selectedIndex()))));
 }
 
-void Translator::startListing()
-{
-    m_kept.clear();
-    m_preparedFile.clear();
-    m_prefix = firstChars(Search_Word, kPrefixLength);
-    m_listed = List1.count();
-    m_room = kMaxEntries - m_listed;
-    m_listingFull = false;
-
-    // The selection after each appended record is the first headword of the
-    // whole list that shares the prefix, else the first headword. Remembering
-    // that first match while gathering gives the same selection as scanning
-    // the list from the top after every record, in linear time.
-    m_firstMatch = -1;
-    for (qint16 i = 0; i < m_listed && m_firstMatch < 0; ++i) {
-        if (leadingChars(List1.text(i), kPrefixLength) == m_prefix)
-            m_firstMatch = i;
-    }
-}
-
-void Translator::reserveListing()
-{
-    // Room for the whole listing at once: grown piece by piece instead, the
-    // buffer would be moved and its memory provided afresh several times.
-    // The room is only a guess from the file's first lines, so failing to get
-    // it is no reason to fail the lookup: the listing then grows as it goes.
-    try {
-        reserveFor(m_kept, m_room, m_files.textSizeHint(File_Number, m_room));
-    } catch (const std::bad_alloc &) {
-    }
-}
-
 void Translator::keep(QStringView headword, QStringView translation)
 {
     // The listing stops at the first record the lists cannot take.
     if (m_listingFull)
         return;
-    if (m_kept.size() >= m_room || m_kept.textSize() + headword.size() + translation.size() > kMaxListedText) {
+    if (m_kept.size() >= kMaxEntries || m_kept.textSize() + headword.size() + translation.size() > kMaxListedText) {
         m_listingFull = true;
         return;
     }
     m_kept.append(headword, translation);
-    if (m_firstMatch < 0 && leadingChars(headword, kPrefixLength) == m_prefix)
-        m_firstMatch = static_cast<qint16>(m_listed + m_kept.size() - 1);
-}
-
-void Translator::gatherRest() noexcept
-{
-    try {
-        QStringView headword;
-        QStringView translation;
-        while (!m_listingFull && !m_files.eof(File_Number)) {
-            m_files.input(File_Number, headword, translation);
-            keep(headword, translation);
-        }
-    } catch (...) {
-        // A record cut short, a read error or a failed allocation ends the
-        // listing; what was gathered before it is listed.
-    }
-}
-
-void Translator::showListing()
-{
-    if (m_kept.isEmpty())
-        return;
-    List1.appendAll(m_kept.firsts());
-    List2.appendAll(m_kept.seconds());
-    // Appended one at a time, the records would move the selection at most
-    // twice: to the nearest headword right after the first record, then to
-    // the first match when it comes later. The owner of List1 sees the same
-    // selection changes here, in the same order.
-    const bool matchAtFirst = m_firstMatch >= 0 && m_firstMatch <= m_listed;
-    const qint16 afterFirst = matchAtFirst ? m_firstMatch : 0;
-    const qint16 nearest = m_firstMatch >= 0 ? m_firstMatch : 0;
-    for (const qint16 index : {afterFirst, nearest}) {
-        if (List1.selectedIndex() != index)
-            List1.select(index);
-    }
+    // A headword that does not start with the prefix cannot match; that is
+    // quick to tell, and tells it for almost every headword.
+    const auto startsWithPrefix = [this](QStringView text) {
+        return text.size() >= m_prefix.size() && std::equal(m_prefix.cbegin(), m_prefix.cend(), text.cbegin());
+    };
+    if (m_firstMatch < 0 && startsWithPrefix(headword) && leadingChars(headword, kPrefixLength) == m_prefix)
+        m_firstMatch = static_cast<qint16>(m_kept.size() - 1);
 }
 
 } // namespace lexorra::dictionary

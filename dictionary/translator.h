@@ -15,7 +15,7 @@ namespace lexorra::dictionary {
 ///
 /// The translator does not watch the headword list itself: the owner of
 /// List1 routes every selection change of it to Recognize(), whether the user
-/// or Read_File() made it.
+/// or the listing made it.
 class Translator final
 {
 public:
@@ -36,11 +36,6 @@ public:
     /// the word is searched for, and after its box the listing goes on reading
     /// from where the search stopped.
     void Begin_Translation();
-
-    /// Appends every record of the current letter file to List1 and List2 and
-    /// selects the first headword that shares the search word's first three
-    /// characters, or else the first headword. Never throws.
-    void Read_File();
 
     /// Gets ready, while the user is still typing @p typed, for the listing of
     /// the letter file it names: makes room for about as much text as that
@@ -67,11 +62,19 @@ public:
     [[nodiscard]] const FileSlots &fileSlots() const { return m_files; }
 
 private:
-    void startListing();
-    void reserveListing();
+    // The found record, as a box shows it.
+    struct Found
+    {
+        QString headword;
+        QString translation;
+    };
+
+    // The three steps of a lookup, on the letter file open under File_Number.
+    [[nodiscard]] Found searchFile();
+    void announce(const Found &found);
+    void Read_File() noexcept;
+
     void keep(QStringView headword, QStringView translation);
-    void gatherRest() noexcept;
-    void showListing();
 
     EntryList &List1;
     EntryList &List2;
@@ -83,14 +86,12 @@ private:
     QString Letter_File;
     qint16 File_Number = 0;
 
-    // The listing being gathered: records read but not yet in the lists, the
-    // room the lists have left, and the first headword sharing the prefix.
-    // The lists share the texts once they have them; the next listing reuses
-    // their memory once the lists have let go of them.
+    // The listing being gathered: records read but not yet in the lists, and
+    // the first headword sharing the prefix. The lists share the texts once
+    // they have them; the next listing reuses their memory once the lists
+    // have let go of them.
     EntryPairs m_kept;
     QString m_prefix;
-    qsizetype m_room = 0;
-    qint16 m_listed = 0;
     qint16 m_firstMatch = -1;
     bool m_listingFull = false;
 

@@ -4,7 +4,6 @@
 // selection is inside them, and the busy signal is off and never was on
 // behind a box.
 #include "fake_lookup.h"
-#include "translator.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,19 +39,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!word.startsWith(u'a'))
         word.prepend(u'a');
 
-    FakeEntryList list1;
-    FakeEntryList list2;
-    FakeCaption label2;
-    FakeDialogs dialogs;
-    Translator translator(list1, list2, label2, dialogs);
-    list1.onSelectionChanged = [&] { translator.Recognize(); };
-    dialogs.replies = {word, word + u"\x01zz"_s};
-
-    for (int lookup = 0; lookup < 2; ++lookup) {
-        translator.Begin_Translation();
-        if (translator.fileSlots().openCount() != 0 || list1.count() != list2.count() ||
-            list1.count() > kMaxEntries || list1.selectedIndex() >= list1.count() ||
-            (list1.count() > 0 && list1.selectedIndex() < 0) || dialogs.busyDepth != 0 || dialogs.busyInDialog)
+    WiredLookup lookup;
+    for (const QString &reply : {word, word + u"\x01zz"_s}) {
+        lookup.lookUp(reply);
+        const qint16 count = lookup.list1.count();
+        const qint16 selected = lookup.list1.selectedIndex();
+        if (lookup.translator.fileSlots().openCount() != 0 || lookup.list2.count() != count || count > kMaxEntries ||
+            selected >= count || (count > 0 && selected < 0) || lookup.dialogs.busyDepth != 0 ||
+            lookup.dialogs.busyInDialog)
             std::abort();
     }
     return 0;

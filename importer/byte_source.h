@@ -30,9 +30,6 @@ public:
     /// when the device fails or a gzip stream is cut short or corrupt.
     qsizetype read(char *data, qsizetype max);
 
-    /// How many bytes were taken from the device so far.
-    [[nodiscard]] qint64 consumed() const { return m_consumed; }
-
 private:
     qsizetype readRaw(char *data, qsizetype max);
     qsizetype inflateSome(char *data, qsizetype max);

@@ -50,9 +50,6 @@ public:
     /// the typed word. Entries that no lookup could reach are counted, not kept.
     void add(quint64 order, QStringView headword, const ArticleText &text);
 
-    /// Entries kept so far.
-    [[nodiscard]] qint64 count() const { return static_cast<qint64>(m_items.size()); }
-
     /// Writes the letter files into the existing @p folder. Throws ImportError
     /// when a file cannot be written, Interrupted when asked to stop.
     WriteResult write(const QString &folder, Progress &progress);

@@ -180,12 +180,6 @@ void FrmTrans::Recognize()
     m_translator->Recognize();
 }
 
-void FrmTrans::Read_File()
-{
-    m_translator->Read_File();
-    showListing();
-}
-
 void FrmTrans::Begin_Translation()
 {
     m_translator->Begin_Translation();

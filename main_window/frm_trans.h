@@ -44,8 +44,6 @@ public:
 
     /// Shows the selected headword's translation (see dictionary::Translator).
     void Recognize();
-    /// Lists the current letter file (see dictionary::Translator).
-    void Read_File();
     /// Asks for a word and looks it up (see dictionary::Translator).
     void Begin_Translation();
 

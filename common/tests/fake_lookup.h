@@ -1,9 +1,10 @@
 #pragma once
 
 // In-memory stand-ins for the lists, the label and the boxes of a lookup, so
-// that the core runs without any window.
+// that the core runs without any window, and a lookup wired to them.
 
 #include "lookup_interfaces.h"
+#include "translator.h"
 
 #include <QList>
 #include <QStringList>
@@ -94,6 +95,32 @@ public:
     int busyDepth = 0;
     int busySpells = 0;
     bool busyInDialog = false;
+};
+
+/// A lookup over in-memory lists, wired the way the main window wires its
+/// own: every selection change of List1 runs Recognize(). @p List is
+/// FakeEntryList or another list that reports its selection changes so.
+template <class List = FakeEntryList>
+struct WiredLookup
+{
+    List list1;
+    List list2;
+    FakeCaption label2;
+    FakeDialogs dialogs;
+    lexorra::dictionary::Translator translator{list1, list2, label2, dialogs};
+
+    WiredLookup()
+    {
+        list1.onSelectionChanged = [this] { translator.Recognize(); };
+    }
+    Q_DISABLE_COPY_MOVE(WiredLookup)
+
+    /// Runs Begin_Translation() with @p reply as the prompt's answer.
+    void lookUp(const QString &reply)
+    {
+        dialogs.replies = {reply};
+        translator.Begin_Translation();
+    }
 };
 
 } // namespace lexorra::testing

@@ -1,9 +1,11 @@
 #pragma once
 
-// Reading every record of a text the way the listing does, and a text source
-// that hands its text out in small pieces, as a file read in chunks does.
+// Decoding a letter file's bytes at once, reading every record of a text the
+// way the listing does, and a text source that hands its text out in small
+// pieces, as a file read in chunks does.
 
 #include "delimited_reader.h"
+#include "letter_text.h"
 #include "runtime_error.h"
 
 #include <QStringList>
@@ -12,6 +14,24 @@
 #include <functional>
 
 namespace lexorra::testing {
+
+/// A letter file's text and the encoding it was read in.
+struct DecodedText
+{
+    QString text;
+    lexorra::dictionary::TextEncoding encoding = lexorra::dictionary::TextEncoding::Utf8;
+};
+
+/// Decodes a whole letter file at once, with the rules of LetterDecoder.
+inline DecodedText decodeLetterText(QByteArrayView bytes)
+{
+    lexorra::dictionary::LetterDecoder decoder;
+    DecodedText decoded;
+    decoder.decode(bytes, decoded.text);
+    decoder.finish(decoded.text);
+    decoded.encoding = decoder.encoding();
+    return decoded;
+}
 
 struct ReadOutcome
 {

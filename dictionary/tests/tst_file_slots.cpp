@@ -1,7 +1,6 @@
 // Numbered file slots: allocation, opening by bare name in the working
 // directory, reading, end of file, closing, and the error numbers of each.
 #include "file_slots.h"
-#include "letter_text.h"
 #include "record_reading.h"
 #include "runtime_error.h"
 #include "scratch_dir.h"
@@ -17,6 +16,7 @@
 
 using namespace lexorra::dictionary;
 using namespace Qt::StringLiterals;
+using lexorra::testing::decodeLetterText;
 using lexorra::testing::writeFile;
 
 namespace {
@@ -139,8 +139,8 @@ void TestFileSlots::readsRecordsThenEnd()
     files.open(1, u"a.txt"_s);
     QCOMPARE(errorOf([&] { files.open(1, u"a.txt"_s); }), num(ErrorCode::FileAlreadyOpen));
 
-    QString headword;
-    QString translation;
+    QStringView headword;
+    QStringView translation;
     QVERIFY(!files.eof(1));
     files.input(1, headword, translation);
     QCOMPARE(headword, u"apple"_s);
@@ -160,8 +160,8 @@ void TestFileSlots::readsRecordsThenEnd()
 void TestFileSlots::readingAClosedSlotFails()
 {
     FileSlots files;
-    QString headword;
-    QString translation;
+    QStringView headword;
+    QStringView translation;
     QCOMPARE(errorOf([&] { files.input(3, headword, translation); }), num(ErrorCode::BadFileNameOrNumber));
     QCOMPARE(errorOf([&] { (void)files.eof(3); }), num(ErrorCode::BadFileNameOrNumber));
 }
@@ -227,13 +227,13 @@ void TestFileSlots::fileReadInChunksReadsAsWhole()
         files.open(1, u"r.txt"_s);
         lexorra::testing::ReadOutcome streamed;
         while (!files.eof(1)) {
-            QString headword;
-            QString translation;
+            QStringView headword;
+            QStringView translation;
             if (errorOf([&] { files.input(1, headword, translation); }) != 0) {
                 streamed.endedPastEnd = true;
                 break;
             }
-            streamed.records.append(headword + u'|' + translation);
+            streamed.records.append(headword.toString() + u'|' + translation.toString());
         }
         QVERIFY(expected.records.size() > 100);
         QCOMPARE(streamed, expected);
@@ -269,8 +269,8 @@ void TestFileSlots::textSizeHint()
     files.open(1, u"h.txt"_s);
     QCOMPARE(files.textSizeHint(1, records), hint);
     if (bytes.contains(',')) {
-        QString first;
-        QString second;
+        QStringView first;
+        QStringView second;
         files.input(1, first, second);
         QCOMPARE(first, decodeLetterText(bytes).text.section(u',', 0, 0));
     }

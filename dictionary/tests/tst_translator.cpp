@@ -48,26 +48,7 @@ QStringList describe(const QList<FakeDialogs::Box> &boxes)
 
 const QString kWarning = u"C|Warning !|Enter an alphabet please :o)"_s;
 
-// The lookup's objects, wired the way the main window wires them.
-struct Lookup
-{
-    FakeEntryList list1;
-    FakeEntryList list2;
-    FakeCaption label2;
-    FakeDialogs dialogs;
-    Translator translator{list1, list2, label2, dialogs};
-
-    Lookup()
-    {
-        list1.onSelectionChanged = [this] { translator.Recognize(); };
-    }
-
-    void lookUp(const QString &reply)
-    {
-        dialogs.replies.append(reply);
-        translator.Begin_Translation();
-    }
-};
+using Lookup = WiredLookup<>;
 
 QByteArray manyRecords(int count)
 {

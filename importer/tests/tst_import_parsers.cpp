@@ -150,10 +150,12 @@ void TestImportParsers::fieldsReadBackExactly()
         }
         const QByteArray record = quotedField(first.toUtf8()) + ',' + quotedField(second.toUtf8()) + "\n";
         dictionary::DelimitedReader reader(QString::fromUtf8(record));
-        QString readFirst;
-        QString readSecond;
-        reader.readRecord(readFirst, readSecond);
+        QStringView firstView;
+        QStringView secondView;
+        reader.readRecord(firstView, secondView);
         QVERIFY(reader.atEnd());
+        QString readFirst = firstView.toString();
+        QString readSecond = secondView.toString();
         for (QString *text : {&readFirst, &readSecond})
             text->replace(u'“', u'"').replace(u'”', u'"');
         QCOMPARE(readFirst, QString(first).replace(u'“', u'"'));
