@@ -191,6 +191,31 @@ QString collapsedSpaces(QStringView text)
     return out;
 }
 
+QByteArrayView cutArticleBytes(QByteArrayView bytes)
+{
+    // How far back a break is looked for.
+    constexpr qsizetype kBreakSearch = 4096;
+    for (qsizetype i = bytes.size(); i > 0 && i > bytes.size() - kBreakSearch; --i) {
+        if (bytes[i - 1] == '\n' || bytes[i - 1] == ' ')
+            return bytes.first(i);
+    }
+    qsizetype end = bytes.size();
+    // Back over continuation bytes to the start of the last sequence, which may be cut.
+    while (end > 0 && (static_cast<unsigned char>(bytes[end - 1]) & 0xC0) == 0x80)
+        --end;
+    if (end > 0 && static_cast<unsigned char>(bytes[end - 1]) >= 0x80)
+        --end;
+    return bytes.first(end);
+}
+
+void markCut(ArticleText &text)
+{
+    text.cut = true;
+    QStringList &pieces = text.senses.isEmpty() ? text.references : text.senses;
+    if (!pieces.isEmpty())
+        pieces.last() += u'\u2026';
+}
+
 ArticleText plainArticle(QStringView article, QStringView headword)
 {
     ArticleText out;

@@ -1,10 +1,20 @@
 #pragma once
 
+#include "program_limits.h"
+
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
 namespace lexorra::import {
+
+/// The most bytes of one article, or of one record of a word list, that are
+/// read: the rest of a longer one is read past. A translation is cut to
+/// kMaxFieldLength characters in the end, and no character takes more than
+/// three bytes of UTF-8, so this holds that much with room for what is left out
+/// (pronunciations, tags, notes).
+inline constexpr qsizetype kMaxArticleBytes = 4 * dictionary::kMaxFieldLength;
 
 /// What one article gives its headword's record.
 struct ArticleText
@@ -17,7 +27,19 @@ struct ArticleText
     /// The first line when it was taken for the headword line, without its
     /// pronunciation and tags: the headword as the article spells it.
     QString headwordLine;
+    /// The article was longer than what was read of it; its last piece ends
+    /// with "…".
+    bool cut = false;
 };
+
+/// The first bytes of a cut article, from @p bytes ending where its text
+/// may be cut: after the last line break or space near the end, or at least
+/// not inside a UTF-8 sequence.
+[[nodiscard]] QByteArrayView cutArticleBytes(QByteArrayView bytes);
+
+/// Marks @p text as cut: its last translation, or its last reference when it
+/// has none, ends with "…".
+void markCut(ArticleText &text);
 
 /// @p text with every run of white space, line breaks and control characters
 /// made one space, and no space at either end.

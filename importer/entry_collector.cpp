@@ -1,5 +1,6 @@
 #include "entry_collector.h"
 
+#include "file_writes.h"
 #include "import_error.h"
 #include "progress.h"
 #include "text_rules.h"
@@ -53,14 +54,48 @@ void mergeParts(std::string_view from, QSet<QString> &seen, QByteArray &joined)
     }
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
+// Characters of UTF-8 @p bytes as the window counts them: UTF-16 units.
+qsizetype utf16Length(QByteArrayView bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        throw ImportError(path + u": cannot write: "_s + file.errorString());
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        throw ImportError(path + u": cannot write: "_s + file.errorString());
+    qsizetype units = 0;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        units += ((b & 0xC0) != 0x80 ? 1 : 0) + (b >= 0xF0 ? 1 : 0);
+    }
+    return units;
+}
+
+// Cuts @p text, @p units long, to less than a field holds at the last word
+// break before the limit (or at the limit when there is none near it), and
+// ends it with "…", so that the window reads the record whole.
+void cutToFieldLength(QByteArray &text, qsizetype &units)
+{
+    constexpr qsizetype kBreakSearch = 4096;
+    qsizetype end = 0;
+    units = 0;
+    for (; end < text.size(); ++end) {
+        const auto b = static_cast<unsigned char>(text.at(end));
+        if ((b & 0xC0) == 0x80)
+            continue;
+        const qsizetype width = b >= 0xF0 ? 2 : 1;
+        if (units + width > dictionary::kMaxFieldLength - 1)
+            break;
+        units += width;
+    }
+    qsizetype cut = end;
+    for (qsizetype i = end; i > 0 && i > end - kBreakSearch; --i) {
+        if (text.at(i - 1) == ' ') {
+            cut = i - 1;
+            break;
+        }
+    }
+    // No separator left hanging before the "…".
+    while (cut > 0 && (text.at(cut - 1) == ' ' || text.at(cut - 1) == ';' || text.at(cut - 1) == ','))
+        --cut;
+    units -= utf16Length(QByteArrayView(text).sliced(cut, end - cut));
+    text.truncate(cut);
+    text += "\xE2\x80\xA6";
+    ++units;
 }
 
 // The headword as it is written: a double quote cannot be, so it becomes a
@@ -154,6 +189,10 @@ void EntryCollector::add(quint64 order, QStringView headword, const ArticleText 
         ++m_skipped.emptyHeadword;
         return;
     }
+    if (word.size() > dictionary::kMaxFieldLength) {
+        ++m_skipped.longHeadword;
+        return;
+    }
     if (!isUsableFileName(dictionary::letterFileName(word))) {
         ++m_skipped.unusableFile;
         return;
@@ -167,6 +206,7 @@ void EntryCollector::add(quint64 order, QStringView headword, const ArticleText 
     item.headwordSize = quint32(utf8.size());
     item.sensesSize = quint32(senses.size());
     item.referencesSize = quint32(references.size());
+    item.cut = text.cut;
     item.data = store(utf8 + senses + references);
     m_items.push_back(item);
 }
@@ -188,15 +228,24 @@ WriteResult EntryCollector::write(const QString &folder, Progress &progress)
     QString fileName;
     QByteArray fileBytes;
     qint64 fileRecords = 0;
+    // What a listing of the file shows: it stops at the first record that the
+    // lists cannot take, for their count or for their text.
+    qint64 listed = 0;
+    qint64 listedUnits = 0;
+    bool listingFull = false;
     const auto flush = [&] {
         if (fileRecords == 0)
             return;
-        writeFile(folder + u'/' + fileName, fileBytes);
+        writeNewFile(folder + u'/' + fileName, fileBytes);
         ++result.files;
-        if (fileRecords > dictionary::kMaxEntries)
-            result.oversized.append({fileName, fileRecords});
+        pauseAt("writing");
+        if (listed < fileRecords)
+            result.oversized.append({fileName, fileRecords, listed});
         fileBytes.clear();
         fileRecords = 0;
+        listed = 0;
+        listedUnits = 0;
+        listingFull = false;
     };
 
     for (size_t i = 0; i < m_items.size();) {
@@ -204,11 +253,13 @@ WriteResult EntryCollector::write(const QString &folder, Progress &progress)
         size_t next = i;
         QSet<QString> seen;
         QByteArray senses;
+        bool cut = false;
         while (next < m_items.size()) {
             const Item &item = m_items[next];
             if (item.headword() != headword)
                 break;
             mergeParts(item.senses(), seen, senses);
+            cut = cut || item.cut;
             ++next;
         }
         // Cross-references stand in only for a headword with no translation.
@@ -231,12 +282,26 @@ WriteResult EntryCollector::write(const QString &folder, Progress &progress)
             flush();
             fileName = name;
         }
+        qsizetype units = utf16Length(senses);
+        if (units > dictionary::kMaxFieldLength) {
+            cutToFieldLength(senses, units);
+            cut = true;
+        }
+        result.cut += cut ? 1 : 0;
         fileBytes += quotedField(word);
         fileBytes += ',';
         fileBytes += quotedField(senses);
         fileBytes += '\n';
         ++fileRecords;
         ++result.headwords;
+
+        const qsizetype recordUnits = utf16Length(word) + units;
+        listingFull =
+            listingFull || listed >= dictionary::kMaxEntries || listedUnits + recordUnits > dictionary::kMaxListedText;
+        if (!listingFull) {
+            ++listed;
+            listedUnits += recordUnits;
+        }
     }
     flush();
     return result;

@@ -20,14 +20,17 @@ struct SkipCounts
     qint64 emptyHeadword = 0; ///< nothing left of the headword once normalised
     qint64 unusableFile = 0;  ///< its letter file's name could not be a file of the folder
     qint64 noTranslation = 0; ///< no text to show for it
-    [[nodiscard]] qint64 total() const { return emptyHeadword + unusableFile + noTranslation; }
+    qint64 longHeadword = 0;  ///< longer than a field of a letter file holds
+    [[nodiscard]] qint64 total() const { return emptyHeadword + unusableFile + noTranslation + longHeadword; }
 };
 
-/// A letter file with more records than the list can show.
+/// A letter file with more records than a listing shows: more than the list
+/// holds, or more text than a listing keeps.
 struct OversizedFile
 {
     QString name;
     qint64 records = 0;
+    qint64 listed = 0; ///< the records a listing shows, from the first on
 };
 
 /// What writing the letter files did.
@@ -36,12 +39,16 @@ struct WriteResult
     qint64 headwords = 0;
     qint64 files = 0;
     qint64 duplicatesMerged = 0;
+    /// Translations cut to a field's length, or to the part of an article
+    /// that was read; they end with "…".
+    qint64 cut = 0;
     SkipCounts skipped;
     QList<OversizedFile> oversized;
 };
 
 /// Gathers entries under the headwords a lookup will search for, then writes
-/// them as letter files: one record per headword, sorted by code point.
+/// them as letter files: one record per headword, sorted by code point, each
+/// field short enough for the window to read whole.
 class EntryCollector final
 {
 public:
@@ -50,11 +57,16 @@ public:
     /// the typed word. Entries that no lookup could reach are counted, not kept.
     void add(quint64 order, QStringView headword, const ArticleText &text);
 
+    /// Counts an entry whose headword was too long to be read whole.
+    void skipLongHeadword() { ++m_skipped.longHeadword; }
+
     /// Entries kept so far.
     [[nodiscard]] qint64 count() const { return static_cast<qint64>(m_items.size()); }
 
-    /// Writes the letter files into the existing @p folder. Throws ImportError
-    /// when a file cannot be written, Interrupted when asked to stop.
+    /// Writes the letter files into the existing @p folder. A translation
+    /// longer than kMaxFieldLength characters is cut at a word break and ends
+    /// with "…". Throws ImportError when a file cannot be written, Interrupted
+    /// when asked to stop.
     WriteResult write(const QString &folder, Progress &progress);
 
 private:
@@ -66,6 +78,7 @@ private:
         quint32 headwordSize;
         quint32 sensesSize;
         quint32 referencesSize;
+        bool cut; // the article was cut when it was read
 
         std::string_view headword() const { return {data, headwordSize}; }
         std::string_view senses() const { return {data + headwordSize, sensesSize}; }

@@ -10,6 +10,7 @@
 #include "source_formats.h"
 
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void markup();
     void fieldsReadBackExactly();
     void gzipStreams();
+    void dictzipSizes();
     void stardictIndexWith64BitOffsets();
 };
 
@@ -185,6 +187,30 @@ void TestImportParsers::gzipStreams()
             QFAIL("damaged stream accepted");
         } catch (const ImportError &error) {
             QVERIFY2(error.message().startsWith(u"x.gz: byte "_s), qPrintable(error.message()));
+        }
+    }
+}
+
+void TestImportParsers::dictzipSizes()
+{
+    // A dictzip file's header and trailer give the size of its data, whatever
+    // the length of the last chunk; a plain gzip file, or one with a member
+    // after the first, gives none.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"x.dict.dz"_s);
+    QRandomGenerator random(9);
+    for (const qsizetype size : {0, 1, 99, 100, 101, 250, 100000}) {
+        QByteArray data(size, '\0');
+        for (char &c : data)
+            c = char(random.bounded(256));
+        const QByteArray packed = dictzipped(data, 100);
+        QCOMPARE(gunzip(packed, path), data);
+        const QList<std::pair<QByteArray, std::optional<quint64>>> cases = {
+            {packed, quint64(size)}, {gzipped(data), std::nullopt}, {packed + gzipped("x"), std::nullopt}};
+        for (const auto &[bytes, expected] : cases) {
+            writeFiles(dir.path(), {{u"x.dict.dz"_s, bytes}});
+            QCOMPARE(dictzipDataSize(path), expected);
         }
     }
 }
