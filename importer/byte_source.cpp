@@ -6,7 +6,14 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <exception>
 #include <limits>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace lexorra::import {
 
@@ -35,10 +42,91 @@ ByteSource::ByteSource(QIODevice &device, bool gzip, QString name)
     m_input.resize(kChunk);
 }
 
+// Pieces handed from the reading thread to read(): full ones in order, and
+// spare ones back, so that a few are ever allocated.
+struct ByteSource::Ahead
+{
+    static constexpr int kPieces = 4;
+    static constexpr qsizetype kPieceSize = 1024 * 1024;
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<QByteArray> full;
+    std::vector<QByteArray> spare;
+    bool ended = false;    // no more pieces will come
+    bool stopping = false; // read() will take no more
+    std::exception_ptr failure;
+    std::thread thread;
+    // Taken by read(), and its own.
+    QByteArray current;
+    qsizetype taken = 0;
+};
+
 ByteSource::~ByteSource()
 {
+    if (m_ahead) {
+        {
+            const std::lock_guard lock(m_ahead->mutex);
+            m_ahead->stopping = true;
+        }
+        m_ahead->changed.notify_all();
+        m_ahead->thread.join();
+    }
     if (m_gzip)
         inflateEnd(&m_zs);
+}
+
+void ByteSource::readAhead()
+{
+    if (m_ahead)
+        return;
+    m_ahead = std::make_unique<Ahead>();
+    for (int i = 0; i < Ahead::kPieces; ++i)
+        m_ahead->spare.emplace_back();
+    m_ahead->thread = std::thread([this] { runAhead(); });
+}
+
+void ByteSource::runAhead()
+{
+    Ahead &ahead = *m_ahead;
+    try {
+        for (;;) {
+            QByteArray piece;
+            {
+                std::unique_lock lock(ahead.mutex);
+                ahead.changed.wait(lock, [&] { return ahead.stopping || !ahead.spare.empty(); });
+                if (ahead.stopping)
+                    return;
+                piece = std::move(ahead.spare.back());
+                ahead.spare.pop_back();
+            }
+            piece.resize(Ahead::kPieceSize);
+            qsizetype size = 0;
+            bool atEnd = false;
+            while (size < piece.size() && !atEnd) {
+                const qsizetype got = produce(piece.data() + size, piece.size() - size);
+                atEnd = got == 0;
+                size += got;
+            }
+            piece.resize(size);
+            {
+                const std::lock_guard lock(ahead.mutex);
+                if (size > 0)
+                    ahead.full.push_back(std::move(piece));
+                ahead.ended = atEnd;
+            }
+            ahead.changed.notify_all();
+            if (atEnd)
+                return;
+        }
+    } catch (...) {
+        {
+            const std::lock_guard lock(ahead.mutex);
+            ahead.failure = std::current_exception();
+            ahead.ended = true;
+        }
+        ahead.changed.notify_all();
+    }
 }
 
 qsizetype ByteSource::readRaw(char *data, qsizetype max)
@@ -58,6 +146,36 @@ qsizetype ByteSource::read(char *data, qsizetype max)
 {
     if (max <= 0)
         return 0;
+    if (!m_ahead)
+        return produce(data, max);
+    Ahead &ahead = *m_ahead;
+    if (ahead.taken == ahead.current.size()) {
+        {
+            std::unique_lock lock(ahead.mutex);
+            if (ahead.current.capacity() > 0)
+                ahead.spare.push_back(std::move(ahead.current));
+            ahead.current = QByteArray();
+            ahead.taken = 0;
+            ahead.changed.notify_all();
+            ahead.changed.wait(lock, [&] { return !ahead.full.empty() || ahead.ended; });
+            if (!ahead.full.empty()) {
+                ahead.current = std::move(ahead.full.front());
+                ahead.full.pop_front();
+            } else if (ahead.failure) {
+                std::rethrow_exception(ahead.failure);
+            } else {
+                return 0;
+            }
+        }
+    }
+    const qsizetype size = std::min(max, ahead.current.size() - ahead.taken);
+    std::memcpy(data, ahead.current.constData() + ahead.taken, size_t(size));
+    ahead.taken += size;
+    return size;
+}
+
+qsizetype ByteSource::produce(char *data, qsizetype max)
+{
     return m_gzip ? inflateSome(data, max) : readRaw(data, max);
 }
 

@@ -31,12 +31,21 @@ public:
     /// when the device fails or a gzip stream is cut short or corrupt.
     qsizetype read(char *data, qsizetype max);
 
-    /// How many bytes were taken from the device so far.
+    /// From now on reads and inflates on a thread of its own, a few pieces
+    /// ahead of read(), so that inflating overlaps the work on what it gave.
+    /// The device is that thread's from then on.
+    void readAhead();
+
+    /// How many bytes were taken from the device so far, without readAhead().
     [[nodiscard]] qint64 consumed() const { return m_consumed; }
 
 private:
+    struct Ahead;
+
+    qsizetype produce(char *data, qsizetype max);
     qsizetype readRaw(char *data, qsizetype max);
     qsizetype inflateSome(char *data, qsizetype max);
+    void runAhead();
 
     QIODevice &m_device;
     QString m_name;
@@ -46,6 +55,7 @@ private:
     qint64 m_consumed = 0;
     QByteArray m_input;
     z_stream m_zs = {};
+    std::unique_ptr<Ahead> m_ahead;
 };
 
 /// Opens @p path for reading, refusing what is not a regular file. Throws ImportError.

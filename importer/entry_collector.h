@@ -53,15 +53,17 @@ class EntryCollector final
 {
 public:
     /// Adds an entry. @p order ranks entries of the same headword (the order
-    /// of the source); the headword is normalised the way a lookup normalises
-    /// the typed word. Entries that no lookup could reach are counted, not kept.
-    void add(quint64 order, QStringView headword, const ArticleText &text);
+    /// of the source); the headword is stored as storedHeadword() makes it.
+    /// Entries that no lookup could reach are counted, not kept.
+    void add(quint32 order, QStringView headword, const ArticleText &text);
+    /// As add(), for a headword given as storedHeadword() made it.
+    void addStored(quint32 order, const QString &word, const ArticleText &text);
 
     /// Counts an entry whose headword was too long to be read whole.
     void skipLongHeadword() { ++m_skipped.longHeadword; }
 
     /// Entries kept so far.
-    [[nodiscard]] qint64 count() const { return static_cast<qint64>(m_items.size()); }
+    [[nodiscard]] qint64 count() const { return m_itemCount; }
 
     /// Writes the letter files into the existing @p folder. A translation
     /// longer than kMaxFieldLength characters is cut at a word break and ends
@@ -72,32 +74,41 @@ public:
 private:
     struct Item
     {
-        quint64 key; // the headword's first eight bytes, big-endian, to sort by quickly
-        quint64 order;
         const char *data; // headword, senses and references, one after another
+        // The headword's first sixteen bytes, big-endian and padded with
+        // zeros, to sort by quickly: headwords hold no zero byte, so for two of
+        // up to sixteen bytes equal keys mean equal headwords.
+        quint64 key[2];
+        quint32 order;
         quint32 headwordSize;
         quint32 sensesSize;
-        quint32 referencesSize;
-        bool cut; // the article was cut when it was read
+        quint32 referencesSize : 31;
+        quint32 cut : 1; // the article was cut when it was read
 
-        std::string_view headword() const { return {data, headwordSize}; }
-        std::string_view senses() const { return {data + headwordSize, sensesSize}; }
-        std::string_view references() const { return {data + headwordSize + sensesSize, referencesSize}; }
+        [[nodiscard]] std::string_view headword() const { return {data, headwordSize}; }
+        [[nodiscard]] std::string_view senses() const { return {data + headwordSize, sensesSize}; }
+        [[nodiscard]] std::string_view references() const { return {data + headwordSize + sensesSize, referencesSize}; }
     };
 
-    const char *store(const QByteArray &bytes);
+    char *room(size_t bytes);
 
     // Entries' text lives in large blocks that never move, so half a million
     // small entries cost neither an allocation each nor copies as they grow.
     std::vector<std::unique_ptr<char[]>> m_blocks;
-    size_t m_blockFree = 0;
     char *m_blockEnd = nullptr;
-    std::vector<Item> m_items;
+    size_t m_blockFree = 0;
+    // The entries, in pieces of a fixed size, so that millions of them are
+    // never copied to grow; write() takes them into one list to sort.
+    std::vector<std::unique_ptr<Item[]>> m_itemPieces;
+    qint64 m_itemCount = 0;
     SkipCounts m_skipped;
 };
 
 /// A field of a record: quoted, with double quotes made typographic and line
 /// breaks made spaces, since the record format has no way to write either.
 [[nodiscard]] QByteArray quotedField(QByteArrayView utf8);
+
+/// Appends quotedField(@p utf8) to @p out.
+void appendQuotedField(QByteArray &out, QByteArrayView utf8);
 
 } // namespace lexorra::import

@@ -11,6 +11,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <limits>
 
 namespace lexorra::import {
 
@@ -20,10 +21,7 @@ namespace {
 
 bool isUtf8(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    // Decoding into a throwaway string is the plain way to ask Qt for validity.
-    const QString ignored = decoder.decode(bytes);
-    return !decoder.hasError();
+    return bytes.isValidUtf8();
 }
 
 // 1-based line of the first invalid UTF-8 sequence in @p text, or 0 when it is valid.
@@ -82,11 +80,11 @@ template <typename Entry, typename Handle>
 void readArticles(const QString &dataPath, const std::vector<Entry> &entries, Progress &progress,
                   const std::function<QString(const Entry &)> &where, Handle &&handle)
 {
-    std::vector<quint32> byOffset(entries.size());
+    // Offset, then index: entries at the same offset stay in the index's order.
+    std::vector<std::pair<quint64, quint32>> byOffset(entries.size());
     for (size_t i = 0; i < byOffset.size(); ++i)
-        byOffset[i] = quint32(i);
-    std::stable_sort(byOffset.begin(), byOffset.end(),
-                     [&entries](quint32 a, quint32 b) { return entries[a].offset < entries[b].offset; });
+        byOffset[i] = {entries[i].offset, quint32(i)};
+    std::sort(byOffset.begin(), byOffset.end());
     const auto pastTheEnd = [&](const Entry &entry) {
         return ImportError(where(entry) + u": offset "_s + QString::number(entry.offset) + u" and length "_s +
                            QString::number(entry.size) + u" lie past the end of "_s + dataPath);
@@ -99,16 +97,26 @@ void readArticles(const QString &dataPath, const std::vector<Entry> &entries, Pr
     // is refused before anything is read.
     const std::optional<quint64> dataSize = gzip ? dictzipDataSize(dataPath) : std::optional(quint64(file.size()));
     if (dataSize) {
-        for (const quint32 i : byOffset) {
-            if (entries[i].size > *dataSize || entries[i].offset > *dataSize - entries[i].size)
+        for (const auto &[offset, i] : byOffset) {
+            if (entries[i].size > *dataSize || offset > *dataSize - entries[i].size)
                 throw pastTheEnd(entries[i]);
         }
     }
     ByteSource source(file, gzip, dataPath);
+    if (gzip)
+        source.readAhead();
     ArticleWindow window(source);
     // Else a cut article's end is only checked once the rest has been read.
     const Entry *furthest = nullptr;
-    for (const quint32 i : byOffset) {
+    for (size_t k = 0; k < byOffset.size(); ++k) {
+        // In the data's order the entries and their headwords lie anywhere:
+        // fetched ahead, they are there when needed.
+        constexpr size_t kAhead = 8;
+        if (k + 2 * kAhead < byOffset.size())
+            __builtin_prefetch(&entries[byOffset[k + 2 * kAhead].second]);
+        if (k + kAhead < byOffset.size())
+            __builtin_prefetch(entries[byOffset[k + kAhead].second].headword.data());
+        const quint32 i = byOffset[k].second;
         const Entry &entry = entries[i];
         QByteArrayView article;
         if (!window.fetch(entry.offset, entry.size, kMaxArticleBytes, article))
@@ -145,33 +153,45 @@ QString shortName(QStringView article)
 // and spaces. This is that folding, to recognise a spelling of the headword.
 QString folded(QStringView text)
 {
-    QString out;
-    out.reserve(text.size());
+    QString out(text.size(), Qt::Uninitialized);
+    QChar *const begin = out.data();
+    QChar *end = begin;
+    bool pendingSpace = false;
     for (const QChar c : text) {
-        if (c.isLetterOrNumber())
-            out += c.toLower();
-        else if (c.isSpace())
-            out += u' ';
+        if (c.isLetterOrNumber()) {
+            if (pendingSpace && end != begin)
+                *end++ = u' ';
+            pendingSpace = false;
+            *end++ = c.toLower();
+        } else if (c.isSpace()) {
+            pendingSpace = true;
+        }
     }
-    return out.simplified();
+    out.truncate(end - begin);
+    return out;
 }
 
 // The spellings of the headword in its article's headword line that differ
 // from the folded index headword, such as "E-Mail-Adresse" for "emailadresse",
-// so that a lookup of the word as the article writes it finds it too.
-QStringList articleSpellings(const QString &headwordLine, const QString &indexHeadword)
+// so that a lookup of the word as the article writes it finds it too. @p plain
+// is the index headword's lookupForm().
+QStringList articleSpellings(const QString &headwordLine, const QString &indexHeadword, const QString &plain)
 {
     QStringList out;
     if (headwordLine.isEmpty())
         return out;
-    const QString wanted = folded(indexHeadword);
-    const QString plain = dictionary::normalisedWord(collapsedSpaces(indexHeadword));
+    QString wanted; // folded, once a candidate needs it
     QStringList candidates{headwordLine};
     if (headwordLine.contains(u';'))
         candidates += headwordLine.split(u';', Qt::SkipEmptyParts);
     for (const QString &candidate : std::as_const(candidates)) {
         const QString spelling = candidate.trimmed();
-        if (folded(spelling) == wanted && dictionary::normalisedWord(spelling) != plain && !out.contains(spelling))
+        // Mostly the line spells the headword as the index does.
+        if (lookupForm(spelling) == plain || out.contains(spelling))
+            continue;
+        if (wanted.isNull())
+            wanted = folded(indexHeadword);
+        if (folded(spelling) == wanted)
             out.append(spelling);
     }
     return out;
@@ -187,6 +207,7 @@ SourceSummary readDictd(const QString &indexPath, EntryCollector &collector, Pro
     SourceSummary summary;
     summary.format = u"dictd"_s;
     progress.begin(u"Reading"_s, qint64(entries.size()));
+    ArticleText text;
     readArticles<DictdIndexEntry>(
         dataPath, entries, progress,
         [&indexPath](const DictdIndexEntry &e) { return indexPath + u": line "_s + QString::number(e.line); },
@@ -200,11 +221,12 @@ SourceSummary readDictd(const QString &indexPath, EntryCollector &collector, Pro
             }
             ++summary.entries;
             const QString headword = QString::fromUtf8(e.headword);
-            ArticleText text = plainArticle(article, headword);
+            const QString form = lookupForm(headword);
+            plainArticleOfForm(article, form, text);
             if (cut)
                 markCut(text);
-            collector.add(order, headword, text);
-            for (const QString &spelling : articleSpellings(text.headwordLine, headword)) {
+            collector.addStored(order, storedHeadwordOfForm(form), text);
+            for (const QString &spelling : articleSpellings(text.headwordLine, headword, form)) {
                 collector.add(order, spelling, text);
                 ++summary.spellings;
             }
@@ -264,13 +286,16 @@ SourceSummary readWordList(const QString &path, char separator, EntryCollector &
     progress.begin(u"Reading"_s, file.size(), u"bytes"_s);
     qint64 read = 0;
     parseWordList(source, separator, path, [&](const WordListEntry &entry) {
-        ++summary.entries;
+        // The entries' order ranks those of one headword.
+        const auto order = quint32(summary.entries);
+        if (++summary.entries > std::numeric_limits<quint32>::max())
+            throw ImportError::atLine(path, entry.line, u"more entries than can be imported at once"_s);
         progress.advance(source.consumed() - read);
         read = source.consumed();
         if (entry.headwordCut)
             collector.skipLongHeadword();
         else
-            collector.add(quint64(entry.line), entry.headword, entry.translations);
+            collector.add(order, entry.headword, entry.translations);
     });
     return summary;
 }
