@@ -305,20 +305,24 @@ std::optional<quint64> dictzipDataSize(const QString &path)
             continue;
         const quint64 chunkLength = littleEndian(data.sliced(2, 2));
         const quint64 chunks = littleEndian(data.sliced(4, 2));
-        if (chunks == 0 || quint64(length) < 6 + 2 * chunks)
+        if (quint64(length) < 6 + 2 * chunks)
             return std::nullopt;
         quint64 compressed = 0;
         for (quint64 i = 0; i < chunks; ++i)
             compressed += littleEndian(data.sliced(qsizetype(6 + 2 * i), 2));
-        // The table must account for every byte of the file: one member, no more.
-        if (quint64(at) + compressed + 8 != quint64(file.size()) || !file.seek(file.size() - 4))
+        // The table accounts for the file but the stream's final empty block:
+        // the file is one member, as a second one takes 20 bytes or more.
+        constexpr quint64 kFinalBlockRoom = 16;
+        const quint64 accounted = quint64(at) + compressed + 8;
+        if (accounted > quint64(file.size()) || quint64(file.size()) - accounted > kFinalBlockRoom ||
+            !file.seek(file.size() - 4))
             return std::nullopt;
         const QByteArray trailer = file.read(4);
         if (trailer.size() != 4)
             return std::nullopt;
         // All chunks but the last are whole, and the trailer gives the size
         // modulo 2^32: together they fix it.
-        const quint64 least = (chunks - 1) * chunkLength;
+        const quint64 least = chunks == 0 ? 0 : (chunks - 1) * chunkLength;
         const quint64 size = least + ((littleEndian(trailer) - least) & 0xFFFFFFFFu);
         if (size > chunks * chunkLength)
             return std::nullopt;

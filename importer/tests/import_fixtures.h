@@ -42,25 +42,30 @@ inline QByteArray gzipped(const QByteArray &data)
 }
 
 /// @p data as dictzip writes it: one gzip member whose header's "RA" field
-/// lists the compressed size of each chunk of @p chunkLength bytes.
+/// lists the compressed size of each chunk of @p chunkLength bytes, each
+/// flushed on its own; the stream's final empty block is in no chunk.
 inline QByteArray dictzipped(const QByteArray &data, int chunkLength = 58315)
 {
     z_stream zs = {};
     deflateInit2(&zs, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
     QByteArray body;
     QList<quint16> sizes;
-    for (qsizetype at = 0; at == 0 || at < data.size(); at += chunkLength) {
-        const QByteArray chunk = data.mid(at, chunkLength);
+    const auto deflated = [&zs](const QByteArray &chunk, int flush) {
         QByteArray out(qsizetype(deflateBound(&zs, uLong(chunk.size()))) + 64, '\0');
         zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(chunk.constData()));
         zs.avail_in = uInt(chunk.size());
         zs.next_out = reinterpret_cast<Bytef *>(out.data());
         zs.avail_out = uInt(out.size());
-        deflate(&zs, at + chunkLength >= data.size() ? Z_FINISH : Z_FULL_FLUSH);
+        deflate(&zs, flush);
         out.resize(out.size() - qsizetype(zs.avail_out));
-        sizes.append(quint16(out.size()));
-        body += out;
+        return out;
+    };
+    for (qsizetype at = 0; at < data.size(); at += chunkLength) {
+        const QByteArray chunk = deflated(data.mid(at, chunkLength), Z_FULL_FLUSH);
+        sizes.append(quint16(chunk.size()));
+        body += chunk;
     }
+    body += deflated({}, Z_FINISH);
     deflateEnd(&zs);
     const auto le16 = [](int value) {
         QByteArray out(2, '\0');
