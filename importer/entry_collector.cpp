@@ -196,25 +196,28 @@ qsizetype sequenceLength(char lead)
 
 void appendQuotedField(QByteArray &out, QByteArrayView utf8)
 {
-    out.reserve(out.size() + utf8.size() + 2);
-    out += '"';
-    qsizetype from = 0;
+    // Room for the most it can take, a quote becoming three bytes; written
+    // through a pointer, and the buffer grows as appending would.
+    const qsizetype before = out.size();
+    const qsizetype most = before + 3 * utf8.size() + 2;
+    if (most > out.capacity())
+        out.reserve(std::max(most, 2 * out.capacity()));
+    out.resize(most);
+    char *to = out.data() + before;
+    *to++ = '"';
     for (qsizetype i = 0; i < utf8.size(); ++i) {
         const char c = utf8[i];
-        if (c != '"' && c != '\n' && c != '\r')
-            continue;
-        out += utf8.sliced(from, i - from);
-        from = i + 1;
         if (c == '"') {
             // Opening quote at the start of a word, closing quote elsewhere.
             const bool opening = i == 0 || utf8[i - 1] == ' ' || utf8[i - 1] == '(' || utf8[i - 1] == '[';
-            out += opening ? "\xE2\x80\x9C" : "\xE2\x80\x9D";
+            std::memcpy(to, opening ? "\xE2\x80\x9C" : "\xE2\x80\x9D", 3);
+            to += 3;
         } else {
-            out += ' ';
+            *to++ = (c == '\n' || c == '\r') ? ' ' : c;
         }
     }
-    out += utf8.sliced(from);
-    out += '"';
+    *to++ = '"';
+    out.truncate(to - out.constData());
 }
 
 QByteArray quotedField(QByteArrayView utf8)
