@@ -2,7 +2,8 @@
 // that its peak resident memory is its own:
 //  - Debian's freedict-deu-eng and freedict-eng-fra, when they are installed;
 //  - a synthetic dictd dictionary of the same shape as freedict-deu-eng
-//    (about 520,000 index lines and 45 MB of articles, compressed), always.
+//    (about 520,000 index lines and 45 MB of articles, compressed), always;
+//  - a word list of 5 million lines (about 190 MB), always.
 // Run the release build: build/release/bench/bench_import
 #include "source_formats.h"
 
@@ -30,6 +31,7 @@ using lexorra::import::encodeDictdNumber;
 
 constexpr int kIndexLines = 520000;
 constexpr qint64 kArticleBytes = 45'000'000;
+constexpr int kListLines = 5'000'000;
 
 QByteArray randomWord(QRandomGenerator &random, int letters)
 {
@@ -79,6 +81,27 @@ bool writeSynthetic(const QString &stem)
         return false;
     QFile file(stem + u".index"_s);
     return file.open(QIODevice::WriteOnly) && file.write(index) == index.size();
+}
+
+// A tab-separated list of distinct headwords, each with three words of translation.
+bool writeWordList(const QString &path)
+{
+    QRandomGenerator random(14);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray lines;
+    for (int line = 0; line < kListLines; ++line) {
+        lines += randomWord(random, random.bounded(6, 13)) + QByteArray::number(line % 1000) + '\t' +
+                 randomWord(random, random.bounded(5, 11)) + ' ' + randomWord(random, random.bounded(5, 11)) + ' ' +
+                 randomWord(random, random.bounded(3, 9)) + '\n';
+        if (lines.size() > (1 << 20) || line + 1 == kListLines) {
+            if (file.write(lines) != lines.size())
+                return false;
+            lines.clear();
+        }
+    }
+    return true;
 }
 
 // Runs lexorra-import on @p source and prints its wall and processor time and
@@ -131,5 +154,10 @@ int main(int argc, char **argv)
     std::printf("(synthetic: %d index lines, %.1f MB of articles compressed to %.1f MB)\n", kIndexLines,
                 double(kArticleBytes) / 1e6, double(QFileInfo(stem + u".dict.dz"_s).size()) / 1e6);
     ok = measure("synthetic, shaped like deu-eng", stem + u".index"_s, dir.filePath(u"synthetic-out"_s)) && ok;
+    const QString list = dir.filePath(u"list.tsv"_s);
+    if (!writeWordList(list))
+        return 1;
+    std::printf("(word list: %d lines, %.1f MB)\n", kListLines, double(QFileInfo(list).size()) / 1e6);
+    ok = measure("word list of 5 million lines", list, dir.filePath(u"list-out"_s)) && ok;
     return ok ? 0 : 1;
 }

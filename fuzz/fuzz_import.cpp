@@ -120,13 +120,27 @@ void stardictIndex(QByteArrayView idx, int offsetBits)
 
 void stardictArticle(QByteArrayView data, quint8 settings)
 {
-    // Up to three bytes of the input as the same-type sequence.
+    // Up to three bytes of the input as the same-type sequence; bit 2 takes
+    // the article for the first part of a cut one, which is never malformed.
     const qsizetype typeCount = std::min<qsizetype>(settings % 4, data.size());
-    (void)stardictArticleText(data.sliced(typeCount), data.first(typeCount), u"x.dict"_s, 0);
+    const bool cut = settings & 4;
+    try {
+        (void)stardictArticleText(data.sliced(typeCount), data.first(typeCount), u"x.dict"_s, 0, cut);
+    } catch (const ImportError &) {
+        require(!cut);
+    }
 }
 
 void plainText(QByteArrayView bytes)
 {
+    // Cut anywhere, an article's bytes end where text may end: a prefix,
+    // whole UTF-8 sequences (when they were), at a line break or space when
+    // there is one close to the end.
+    const QByteArrayView kept = cutArticleBytes(bytes);
+    require(bytes.startsWith(kept));
+    if (QString::fromUtf8(bytes).toUtf8() == bytes)
+        require(QString::fromUtf8(kept).toUtf8() == kept);
+
     // The headword, a NUL, the article.
     const qsizetype nul = bytes.indexOf('\0');
     const QString headword = QString::fromUtf8(nul < 0 ? QByteArrayView() : bytes.first(nul));
@@ -144,11 +158,16 @@ void markup(QByteArrayView bytes, bool xdxf)
 
 void wordList(QByteArrayView text, char separator)
 {
+    QByteArray bytes = text.toByteArray();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    ByteSource source(buffer, false, u"x.tsv"_s);
     qint64 lastLine = 0;
-    parseWordList(text, separator, u"x.tsv"_s, [&](qint64 line, const QString &, const ArticleText &translations) {
-        require(line > lastLine);
-        lastLine = line;
-        for (const QString &sense : translations.senses) {
+    parseWordList(source, separator, u"x.tsv"_s, [&](const WordListEntry &entry) {
+        require(entry.line > lastLine);
+        lastLine = entry.line;
+        require(!entry.headwordCut && !entry.translations.cut);
+        for (const QString &sense : entry.translations.senses) {
             require(!sense.isEmpty());
             require(!hasControl(sense) && !sense.startsWith(u' ') && !sense.endsWith(u' '));
         }
@@ -172,7 +191,8 @@ QByteArray gzipped(QByteArrayView data)
 }
 
 // Settings: bits 0-1 raw input as gzip, input compressed here (once, or as two
-// members), or input read plain; bits 2-7 the window's steps.
+// members), or input read plain; bits 2-7 the window's steps and how much of
+// each article it keeps.
 void streams(QByteArrayView input, quint8 settings)
 {
     const int kind = settings % 4;
@@ -201,23 +221,32 @@ void streams(QByteArrayView input, quint8 settings)
     QBuffer buffer(&stream);
     buffer.open(QIODevice::ReadOnly);
     ByteSource source(buffer, kind != 3, u"x.gz"_s);
+    // Inflated on a thread of its own or as read: the same bytes either way.
+    if (input.size() % 3 == 0)
+        source.readAhead();
     ArticleWindow window(source);
     const quint64 gap = (settings >> 2) % 8 * 11;
     const quint64 length = 1 + (settings >> 5) * 37;
+    const qsizetype keep = qsizetype(length) / ((settings >> 5) % 3 + 1);
     try {
         // Articles that overlap the one before as well as ones after a gap; a
         // bounded number of them, as a small stream may inflate to megabytes.
         quint64 offset = 0;
         for (int step = 0; step < 2000; ++step, offset += 1 + gap + (step % 3 == 0 ? 0 : length / 2)) {
             QByteArrayView got;
-            const bool ok = window.fetch(offset, length, got);
+            const bool ok = window.fetch(offset, length, keep, got);
+            const quint64 kept = std::min(length, quint64(keep));
             if (whole) {
-                require(ok == (offset + length <= quint64(whole->size())));
-                require(!ok || got == QByteArrayView(*whole).sliced(qsizetype(offset), qsizetype(length)));
+                require(ok == (offset + kept <= quint64(whole->size())));
+                require(!ok || got == QByteArrayView(*whole).sliced(qsizetype(offset), qsizetype(kept)));
             }
             if (!ok)
                 break;
         }
+        // Reaching past the end fails, up to it succeeds.
+        const bool past = input.size() % 2 == 1;
+        if (whole)
+            require(window.reach(quint64(whole->size()) + (past ? 1 : 0)) == !past);
     } catch (const ImportError &) {
         // A stream that read whole reads through the window as well.
         require(!whole);

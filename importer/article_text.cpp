@@ -2,7 +2,7 @@
 
 #include "text_rules.h"
 
-#include <QStringTokenizer>
+#include <QVarLengthArray>
 
 namespace lexorra::import {
 
@@ -13,12 +13,36 @@ namespace {
 bool isSpaceLike(QChar c)
 {
     const char16_t u = c.unicode();
+    // Printable ASCII first: most text is.
+    if (u > 0x20 && u < 0x7F)
+        return false;
     return u < 0x20 || (u >= 0x7F && u < 0xA0) || c.isSpace();
 }
 
+// Whether @p text starts with @p word, lower-case ASCII, in any case. ASCII
+// is compared here; other characters, which may fold to ASCII ones, by Qt.
 bool startsWithWord(QStringView text, QStringView word)
 {
-    return text.startsWith(word, Qt::CaseInsensitive);
+    if (text.size() < word.size())
+        return false;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c >= 0x80)
+            return text.startsWith(word, Qt::CaseInsensitive);
+        if ((c >= u'A' && c <= u'Z' ? c + 0x20 : c) != word.at(i).unicode())
+            return false;
+    }
+    return true;
+}
+
+// True when @p line starts with an ASCII character that is none of the
+// lower-case @p letters in either case, so that no word of them can start it.
+bool startsOutside(QStringView line, QStringView letters)
+{
+    if (line.isEmpty())
+        return true;
+    const char16_t first = line.front().unicode();
+    return first < 0x80 && !letters.contains(QChar(first | 0x20));
 }
 
 // "see:", "Synonyms:" and their like, which point elsewhere.
@@ -26,6 +50,9 @@ bool isReference(QStringView line)
 {
     static const QStringView kPrefixes[] = {u"see:",      u"see also:", u"synonym:", u"synonyms:", u"antonym:",
                                             u"antonyms:", u"cf.:",      u"cf:",      u"compare:"};
+    // Most lines are translations: an ASCII first character alone tells.
+    if (startsOutside(line, u"sac"))
+        return false;
     for (const QStringView prefix : kPrefixes) {
         if (startsWithWord(line, prefix))
             return true;
@@ -35,6 +62,8 @@ bool isReference(QStringView line)
 
 bool isNote(QStringView line)
 {
+    if (startsOutside(line, u"nu"))
+        return false;
     return startsWithWord(line, u"note:") || startsWithWord(line, u"notes:") || startsWithWord(line, u"usage:");
 }
 
@@ -93,56 +122,65 @@ struct Stripped
     bool hadPronunciation = false;
 };
 
-// The line without pronunciations and tags, with its punctuation tidied.
+// The line without pronunciations and tags, with its white space collapsed
+// and its punctuation tidied: two passes over one string.
 Stripped stripAnnotations(QStringView line)
 {
     Stripped out;
-    QString kept(line.size(), Qt::Uninitialized);
-    QChar *keptEnd = kept.data();
+    QString text(line.size(), Qt::Uninitialized);
+    QChar *const begin = text.data();
+    QChar *end = begin;
+    bool pendingSpace = false;
     for (qsizetype i = 0; i < line.size(); ++i) {
         const QChar c = line.at(i);
-        qsizetype end = -1;
+        qsizetype skipTo = -1;
         if (c == u'/') {
-            end = pronunciationEnd(line, i);
-            out.hadPronunciation = out.hadPronunciation || end >= 0;
+            skipTo = pronunciationEnd(line, i);
+            out.hadPronunciation = out.hadPronunciation || skipTo >= 0;
         } else if (c == u'<') {
-            end = tagEnd(line, i);
+            skipTo = tagEnd(line, i);
         }
-        if (end >= 0)
-            i = end;
-        else
-            *keptEnd++ = c;
+        if (skipTo >= 0) {
+            i = skipTo;
+            continue;
+        }
+        if (isSpaceLike(c)) {
+            pendingSpace = end != begin;
+            continue;
+        }
+        if (pendingSpace)
+            *end++ = u' ';
+        pendingSpace = false;
+        *end++ = c;
     }
-    const QString collapsed = collapsedSpaces(QStringView(kept.constData(), keptEnd));
     // Removals leave "( x )", "()" and " ," behind.
-    QString tidy(collapsed.size(), Qt::Uninitialized);
-    QChar *const tidyBegin = tidy.data();
-    QChar *tidyEnd = tidyBegin;
-    for (qsizetype i = 0; i < collapsed.size(); ++i) {
-        const QChar c = collapsed.at(i);
-        const QChar next = i + 1 < collapsed.size() ? collapsed.at(i + 1) : QChar();
-        const QChar last = tidyEnd != tidyBegin ? tidyEnd[-1] : QChar();
+    QChar *tidy = begin;
+    for (const QChar *at = begin; at < end; ++at) {
+        const QChar c = *at;
+        const QChar next = at + 1 < end ? at[1] : QChar();
+        const QChar last = tidy != begin ? tidy[-1] : QChar();
         if (c == u' ' && (next == u',' || next == u';' || next == u')' || next == u']'))
             continue;
         if ((c == u',' || c == u';') && (last == u',' || last == u';'))
             continue;
         if ((c == u'(' && next == u')') || (c == u'[' && next == u']')) {
-            ++i;
+            ++at;
             continue;
         }
-        *tidyEnd++ = c;
+        *tidy++ = c;
         if ((c == u'(' || c == u'[') && next == u' ')
-            ++i;
+            ++at;
     }
-    tidy.truncate(tidyEnd - tidyBegin);
-    qsizetype begin = 0;
-    qsizetype end = tidy.size();
     const auto isEdge = [](QChar ch) { return ch == u' ' || ch == u',' || ch == u';'; };
-    while (begin < end && isEdge(tidy.at(begin)))
-        ++begin;
-    while (end > begin && isEdge(tidy.at(end - 1)))
-        --end;
-    out.text = tidy.sliced(begin, end - begin);
+    while (tidy > begin && isEdge(tidy[-1]))
+        --tidy;
+    qsizetype first = 0;
+    while (begin + first < tidy && isEdge(begin[first]))
+        ++first;
+    text.truncate(tidy - begin);
+    if (first > 0)
+        text.remove(0, first);
+    out.text = std::move(text);
     return out;
 }
 
@@ -161,25 +199,28 @@ QStringView withoutSenseNumber(QStringView line)
 
 QString withoutBraces(QStringView line)
 {
-    QString out = line.toString();
-    out.remove(u'{');
-    out.remove(u'}');
-    return collapsedSpaces(out);
+    QString out(line.size(), Qt::Uninitialized);
+    QChar *end = out.data();
+    for (const QChar c : line) {
+        if (c != u'{' && c != u'}')
+            *end++ = c;
+    }
+    out.truncate(collapseSpacesInPlace(out.data(), end - out.data()));
+    return out;
 }
 
 } // namespace
 
-QString collapsedSpaces(QStringView text)
+qsizetype collapseSpacesInPlace(QChar *text, qsizetype size)
 {
     // Written through a pointer: appending character by character costs more
     // than anything else here, over tens of millions of characters.
-    QString out(text.size(), Qt::Uninitialized);
-    QChar *const begin = out.data();
-    QChar *dst = begin;
+    QChar *dst = text;
     bool pendingSpace = false;
-    for (const QChar c : text) {
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text[i];
         if (isSpaceLike(c)) {
-            pendingSpace = dst != begin;
+            pendingSpace = dst != text;
             continue;
         }
         if (pendingSpace)
@@ -187,21 +228,125 @@ QString collapsedSpaces(QStringView text)
         pendingSpace = false;
         *dst++ = c;
     }
-    out.truncate(dst - begin);
+    return dst - text;
+}
+
+QString collapsedSpaces(QStringView text)
+{
+    QString out = text.toString();
+    out.truncate(collapseSpacesInPlace(out.data(), out.size()));
     return out;
+}
+
+QString lookupFormPlain(QStringView text)
+{
+    return dictionary::normalisedWord(collapsedSpaces(text));
+}
+
+QString lookupForm(QStringView text)
+{
+    // One pass that collapses and lowers, for Latin-1, where lower case is one
+    // character for one; anything else takes the plain way.
+    QString word(text.size(), Qt::Uninitialized);
+    char16_t *const begin = reinterpret_cast<char16_t *>(word.data());
+    char16_t *out = begin;
+    bool pendingSpace = false;
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (c >= 0x100)
+            return lookupFormPlain(text);
+        if (c <= 0x20 || (c >= 0x7F && c <= 0xA0)) {
+            pendingSpace = out != begin;
+            continue;
+        }
+        if (pendingSpace)
+            *out++ = u' ';
+        pendingSpace = false;
+        const bool upper = (c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
+        *out++ = upper ? char16_t(c + 0x20) : c;
+    }
+    word.truncate(out - begin);
+    return word;
+}
+
+QString lookupForm(const QString &text)
+{
+    // Mostly a dictionary's headwords are written that way already: Latin-1
+    // in lower case, single spaces between words.
+    bool plain = !text.isEmpty() && text.front() != u' ' && text.back() != u' ';
+    for (qsizetype i = 0; plain && i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        const bool upper = (c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
+        plain = ((c > 0x20 && c < 0x7F) || (c > 0xA0 && c <= 0xFF)) ? !upper : c == u' ' && text.at(i - 1) != u' ';
+    }
+    return plain ? text : lookupForm(QStringView(text));
+}
+
+QString storedHeadwordOfForm(QString form)
+{
+    for (qsizetype i = form.indexOf(u'"'); i >= 0; i = form.indexOf(u'"', i + 1)) {
+        const bool opening = i == 0 || form.at(i - 1) == u' ' || form.at(i - 1) == u'(' || form.at(i - 1) == u'[';
+        form[i] = opening ? u'“' : u'”';
+    }
+    return form;
+}
+
+QString storedHeadword(QStringView headword)
+{
+    return storedHeadwordOfForm(lookupForm(headword));
+}
+
+QByteArrayView cutArticleBytes(QByteArrayView bytes)
+{
+    // How far back a break is looked for.
+    constexpr qsizetype kBreakSearch = 4096;
+    for (qsizetype i = bytes.size(); i > 0 && i > bytes.size() - kBreakSearch; --i) {
+        if (bytes[i - 1] == '\n' || bytes[i - 1] == ' ')
+            return bytes.first(i);
+    }
+    qsizetype end = bytes.size();
+    // Back over continuation bytes to the start of the last sequence, which may be cut.
+    while (end > 0 && (static_cast<unsigned char>(bytes[end - 1]) & 0xC0) == 0x80)
+        --end;
+    if (end > 0 && static_cast<unsigned char>(bytes[end - 1]) >= 0x80)
+        --end;
+    return bytes.first(end);
+}
+
+void markCut(ArticleText &text)
+{
+    text.cut = true;
+    QStringList &pieces = text.senses.isEmpty() ? text.references : text.senses;
+    if (!pieces.isEmpty())
+        pieces.last() += u'\u2026';
 }
 
 ArticleText plainArticle(QStringView article, QStringView headword)
 {
     ArticleText out;
-    const QString wanted = dictionary::normalisedWord(collapsedSpaces(headword));
+    plainArticleOfForm(article, lookupForm(headword), out);
+    return out;
+}
+
+void plainArticleOfForm(QStringView article, const QString &headwordForm, ArticleText &out)
+{
+    out.senses.clear();
+    out.references.clear();
+    out.headwordLine.clear();
+    out.cut = false;
+    // Only looked at when no translation comes.
+    QVarLengthArray<QStringView, 8> references;
     bool first = true;
-    for (QStringView line : qTokenize(article, u'\n')) {
-        line = line.trimmed();
+    for (qsizetype from = 0; from < article.size();) {
+        qsizetype end = article.indexOf(u'\n', from);
+        if (end < 0)
+            end = article.size();
+        const QStringView line = article.sliced(from, end - from).trimmed();
+        from = end + 1;
         if (line.isEmpty())
             continue;
         if (isReference(line)) {
-            out.references.append(withoutBraces(line));
+            references.append(line);
             first = false;
             continue;
         }
@@ -212,7 +357,7 @@ ArticleText plainArticle(QStringView article, QStringView headword)
         Stripped sense = stripAnnotations(withoutSenseNumber(line));
         if (first) {
             first = false;
-            if (sense.hadPronunciation || dictionary::normalisedWord(sense.text) == wanted) {
+            if (sense.hadPronunciation || lookupForm(sense.text) == headwordForm) {
                 out.headwordLine = std::move(sense.text);
                 continue;
             }
@@ -220,7 +365,10 @@ ArticleText plainArticle(QStringView article, QStringView headword)
         if (!sense.text.isEmpty())
             out.senses.append(std::move(sense.text));
     }
-    return out;
+    if (out.senses.isEmpty()) {
+        for (const QStringView line : references)
+            out.references.append(withoutBraces(line));
+    }
 }
 
 namespace {

@@ -1,9 +1,10 @@
 #include "desktop_entry.h"
 
+#include "file_writes.h"
 #include "import_error.h"
 
+#include <QCryptographicHash>
 #include <QDir>
-#include <QSaveFile>
 
 namespace lexorra::import {
 
@@ -33,23 +34,30 @@ QString escapedValue(const QString &value)
     return out;
 }
 
-QString safeIdPart(const QString &name)
+// @p name as part of a desktop file id, one to one: ASCII letters and digits
+// stand for themselves (a digit not first), every other byte of its UTF-8 is
+// "_" and two hex digits. A long name keeps its first part and a digest of the
+// whole after "__", which no escaped name holds.
+QString idPart(const QString &name)
 {
+    constexpr qsizetype kLongest = 120;
     QString out;
-    for (const QChar c : name) {
-        const bool safe = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
-        if (safe)
-            out += c;
-        else if (!out.endsWith(u'_'))
-            out += u'_';
+    for (const char c : name.toUtf8()) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        const bool digit = c >= '0' && c <= '9';
+        if (letter || (digit && !out.isEmpty()))
+            out += QLatin1Char(c);
+        else
+            out += u'_' + QString::number(static_cast<unsigned char>(c), 16).toUpper().rightJustified(2, u'0');
     }
-    while (out.startsWith(u'_'))
-        out.remove(0, 1);
-    while (out.endsWith(u'_'))
-        out.chop(1);
-    if (out.isEmpty() || out.at(0).isDigit())
-        out.prepend(u"d"_s);
-    return out.left(64);
+    if (out.size() <= kLongest)
+        return out;
+    qsizetype keep = kLongest - 34;
+    // Not inside an escape.
+    while (out.at(keep - 1) == u'_' || out.at(keep - 2) == u'_')
+        --keep;
+    const QByteArray digest = QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
+    return out.left(keep) + u"__"_s + QString::fromLatin1(digest);
 }
 
 } // namespace
@@ -57,7 +65,7 @@ QString safeIdPart(const QString &name)
 DesktopEntry desktopEntry(const QString &name, const QString &folder)
 {
     DesktopEntry entry;
-    entry.fileName = u"org.lexorra.Lexorra."_s + safeIdPart(name) + u".desktop"_s;
+    entry.fileName = u"org.lexorra.Lexorra."_s + idPart(name) + u".desktop"_s;
     const QString text = u"[Desktop Entry]\n"
                          u"Type=Application\n"
                          u"Version=1.4\n"
@@ -82,16 +90,11 @@ QString applicationsFolder()
     return base + u"/applications"_s;
 }
 
-QString installDesktopEntry(const DesktopEntry &entry)
+QString makeApplicationsFolder()
 {
     const QString folder = applicationsFolder();
-    if (!QDir().mkpath(folder))
-        throw ImportError(folder + u": cannot create the folder"_s);
-    const QString path = folder + u'/' + entry.fileName;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(entry.text) != entry.text.size() || !file.commit())
-        throw ImportError(path + u": cannot write: "_s + file.errorString());
-    return path;
+    makeFolders(folder);
+    return folder;
 }
 
 } // namespace lexorra::import

@@ -8,8 +8,10 @@ namespace lexorra::import {
 /// A per-user menu entry that starts Lexorra in a dictionary's folder.
 struct DesktopEntry
 {
-    QString fileName; ///< "org.lexorra.Lexorra.NAME.desktop", NAME reduced to safe characters
-    QByteArray text;  ///< the entry, UTF-8
+    /// "org.lexorra.Lexorra.NAME.desktop", NAME written in the characters a
+    /// desktop file id allows, so that two names never give one file.
+    QString fileName;
+    QByteArray text; ///< the entry, UTF-8
 };
 
 /// The entry named "Lexorra — @p name" whose working directory is @p folder
@@ -20,8 +22,7 @@ struct DesktopEntry
 /// ~/.local/share/applications when XDG_DATA_HOME is unset, empty or relative.
 [[nodiscard]] QString applicationsFolder();
 
-/// Writes @p entry into applicationsFolder(), replacing one of the same name
-/// in one step. Returns its path; throws ImportError.
-QString installDesktopEntry(const DesktopEntry &entry);
+/// applicationsFolder(), made when it is missing. Throws ImportError.
+QString makeApplicationsFolder();
 
 } // namespace lexorra::import

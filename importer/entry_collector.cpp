@@ -1,5 +1,6 @@
 #include "entry_collector.h"
 
+#include "file_writes.h"
 #include "import_error.h"
 #include "progress.h"
 #include "text_rules.h"
@@ -20,204 +21,355 @@ namespace {
 // control character, and control characters never survive collapsedSpaces().
 constexpr char kPartSeparator = '\x1f';
 
-QList<QByteArrayView> parts(std::string_view joined)
+constexpr size_t kBlockSize = 4 << 20;
+constexpr qint64 kItemsPerPiece = 1 << 16;
+
+// Writes @p text as UTF-8 at @p out, which has room for three bytes a UTF-16
+// unit, and returns the end. A lone surrogate becomes U+FFFD.
+char *putUtf8(char *out, QStringView text)
 {
-    QList<QByteArrayView> out;
-    if (joined.empty())
-        return out;
-    size_t from = 0;
-    for (;;) {
-        const size_t at = joined.find(kPartSeparator, from);
-        out.append(QByteArrayView(joined.data() + from,
-                                  qsizetype((at == std::string_view::npos ? joined.size() : at) - from)));
-        if (at == std::string_view::npos)
-            return out;
-        from = at + 1;
+    const char16_t *p = text.utf16();
+    const char16_t *const end = p + text.size();
+    while (p < end) {
+        const char32_t c = *p++;
+        if (c < 0x80) {
+            *out++ = char(c);
+        } else if (c < 0x800) {
+            *out++ = char(0xC0 | (c >> 6));
+            *out++ = char(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p)) {
+            const char32_t code = QChar::surrogateToUcs4(char16_t(c), *p++);
+            *out++ = char(0xF0 | (code >> 18));
+            *out++ = char(0x80 | ((code >> 12) & 0x3F));
+            *out++ = char(0x80 | ((code >> 6) & 0x3F));
+            *out++ = char(0x80 | (code & 0x3F));
+        } else {
+            const char32_t code = QChar::isSurrogate(c) ? char32_t(0xFFFD) : c;
+            *out++ = char(0xE0 | (code >> 12));
+            *out++ = char(0x80 | ((code >> 6) & 0x3F));
+            *out++ = char(0x80 | (code & 0x3F));
+        }
     }
+    return out;
 }
 
-// Appends every part of @p from not yet in @p seen (compared without case,
-// since translations are shown in proper case anyway).
-void mergeParts(std::string_view from, QSet<QString> &seen, QByteArray &joined)
+// Writes @p pieces joined by kPartSeparator; returns the end.
+char *putParts(char *out, const QStringList &pieces)
 {
-    for (const QByteArrayView part : parts(from)) {
-        if (part.isEmpty())
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (i > 0)
+            *out++ = kPartSeparator;
+        out = putUtf8(out, pieces.at(i));
+    }
+    return out;
+}
+
+qsizetype roomFor(const QStringList &pieces)
+{
+    qsizetype units = 0;
+    for (const QString &piece : pieces)
+        units += piece.size() + 1;
+    return 3 * units;
+}
+
+quint64 sortKey(std::string_view headword, size_t from)
+{
+    quint64 key = 0;
+    for (size_t i = from; i < from + 8; ++i)
+        key = (key << 8) | (i < headword.size() ? static_cast<unsigned char>(headword[i]) : 0u);
+    return key;
+}
+
+// Characters of UTF-8 @p bytes as the window counts them: UTF-16 units.
+qsizetype utf16Length(QByteArrayView bytes)
+{
+    qsizetype units = 0;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        units += ((b & 0xC0) != 0x80 ? 1 : 0) + (b >= 0xF0 ? 1 : 0);
+    }
+    return units;
+}
+
+// Cuts @p text, @p units long, to less than a field holds at the last word
+// break before the limit (or at the limit when there is none near it), and
+// ends it with "…", so that the window reads the record whole.
+void cutToFieldLength(QByteArray &text, qsizetype &units)
+{
+    constexpr qsizetype kBreakSearch = 4096;
+    qsizetype end = 0;
+    units = 0;
+    for (; end < text.size(); ++end) {
+        const auto b = static_cast<unsigned char>(text.at(end));
+        if ((b & 0xC0) == 0x80)
             continue;
-        const QString key = QString::fromUtf8(part).toCaseFolded();
-        if (seen.contains(key))
+        const qsizetype width = b >= 0xF0 ? 2 : 1;
+        if (units + width > dictionary::kMaxFieldLength - 1)
+            break;
+        units += width;
+    }
+    qsizetype cut = end;
+    for (qsizetype i = end; i > 0 && i > end - kBreakSearch; --i) {
+        if (text.at(i - 1) == ' ') {
+            cut = i - 1;
+            break;
+        }
+    }
+    // No separator left hanging before the "…".
+    while (cut > 0 && (text.at(cut - 1) == ' ' || text.at(cut - 1) == ';' || text.at(cut - 1) == ','))
+        --cut;
+    units -= utf16Length(QByteArrayView(text).sliced(cut, end - cut));
+    text.truncate(cut);
+    text += "\xE2\x80\xA6";
+    ++units;
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The parts of a headword's translation taken so far, compared without case:
+// translations are shown in proper case anyway.
+class SeenParts final
+{
+public:
+    void clear()
+    {
+        m_keys.clear();
+        m_hashed.clear();
+    }
+
+    /// True when @p part was not seen yet; it is seen from now on.
+    bool take(QByteArrayView part)
+    {
+        // ASCII folds by its letters alone, as case folding does.
+        const QByteArray key =
+            isAscii(part) ? part.toByteArray().toLower() : QString::fromUtf8(part).toCaseFolded().toUtf8();
+        // A few parts are compared one by one; many are hashed.
+        constexpr qsizetype kHashFrom = 16;
+        if (m_keys.size() < kHashFrom) {
+            if (m_keys.contains(key))
+                return false;
+            m_keys.append(key);
+            if (m_keys.size() == kHashFrom)
+                m_hashed = QSet<QByteArray>(m_keys.cbegin(), m_keys.cend());
+            return true;
+        }
+        if (m_hashed.contains(key))
+            return false;
+        m_hashed.insert(key);
+        return true;
+    }
+
+private:
+    QList<QByteArray> m_keys;
+    QSet<QByteArray> m_hashed;
+};
+
+// Appends to @p joined, after "; ", every part of @p from not seen yet.
+void mergeParts(std::string_view from, SeenParts &seen, QByteArray &joined)
+{
+    QByteArrayView rest(from.data(), qsizetype(from.size()));
+    while (!rest.isEmpty()) {
+        qsizetype end = rest.indexOf(kPartSeparator);
+        if (end < 0)
+            end = rest.size();
+        const QByteArrayView part = rest.first(end);
+        rest = rest.sliced(std::min(end + 1, rest.size()));
+        if (part.isEmpty() || !seen.take(part))
             continue;
-        seen.insert(key);
         if (!joined.isEmpty())
             joined += "; ";
         joined += part;
     }
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
+// Bytes of the UTF-8 sequence that @p lead begins.
+qsizetype sequenceLength(char lead)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        throw ImportError(path + u": cannot write: "_s + file.errorString());
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        throw ImportError(path + u": cannot write: "_s + file.errorString());
-}
-
-// The headword as it is written: a double quote cannot be, so it becomes a
-// typographic one here, before the letter file is chosen, so that the record
-// lands in the file that a lookup of the written headword opens.
-QString withTypographicQuotes(QString word)
-{
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        if (word.at(i) == u'"') {
-            const bool opening = i == 0 || word.at(i - 1) == u' ' || word.at(i - 1) == u'(' || word.at(i - 1) == u'[';
-            word[i] = opening ? u'“' : u'”';
-        }
-    }
-    return word;
-}
-
-bool isUsableFileName(const QString &name)
-{
-    return !name.contains(u'/') && !name.contains(QChar(u'\0'));
+    const auto b = static_cast<unsigned char>(lead);
+    return b < 0xC0 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
 }
 
 } // namespace
 
-QByteArray quotedField(QByteArrayView utf8)
+void appendQuotedField(QByteArray &out, QByteArrayView utf8)
 {
-    QByteArray out;
-    out.reserve(utf8.size() + 2);
-    out += '"';
+    // Room for the most it can take, a quote becoming three bytes; written
+    // through a pointer, and the buffer grows as appending would.
+    const qsizetype before = out.size();
+    const qsizetype most = before + 3 * utf8.size() + 2;
+    if (most > out.capacity())
+        out.reserve(std::max(most, 2 * out.capacity()));
+    out.resize(most);
+    char *to = out.data() + before;
+    *to++ = '"';
     for (qsizetype i = 0; i < utf8.size(); ++i) {
         const char c = utf8[i];
         if (c == '"') {
             // Opening quote at the start of a word, closing quote elsewhere.
             const bool opening = i == 0 || utf8[i - 1] == ' ' || utf8[i - 1] == '(' || utf8[i - 1] == '[';
-            out += opening ? "\xE2\x80\x9C" : "\xE2\x80\x9D";
-        } else if (c == '\n' || c == '\r') {
-            out += ' ';
+            std::memcpy(to, opening ? "\xE2\x80\x9C" : "\xE2\x80\x9D", 3);
+            to += 3;
         } else {
-            out += c;
+            *to++ = (c == '\n' || c == '\r') ? ' ' : c;
         }
     }
-    out += '"';
-    return out;
+    *to++ = '"';
+    out.truncate(to - out.constData());
 }
 
-namespace {
-
-QByteArray joined(const QStringList &list)
+QByteArray quotedField(QByteArrayView utf8)
 {
     QByteArray out;
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (i > 0)
-            out += kPartSeparator;
-        out += list.at(i).toUtf8();
-    }
+    appendQuotedField(out, utf8);
     return out;
 }
 
-quint64 sortKey(const QByteArray &headword)
+char *EntryCollector::room(size_t bytes)
 {
-    quint64 key = 0;
-    for (qsizetype i = 0; i < 8; ++i)
-        key = (key << 8) | (i < headword.size() ? static_cast<unsigned char>(headword.at(i)) : 0u);
-    return key;
-}
-
-constexpr size_t kBlockSize = 4 << 20;
-
-} // namespace
-
-const char *EntryCollector::store(const QByteArray &bytes)
-{
-    const auto size = size_t(bytes.size());
-    if (size > m_blockFree) {
-        const size_t blockSize = std::max(kBlockSize, size);
+    if (bytes > m_blockFree) {
+        const size_t blockSize = std::max(kBlockSize, bytes);
         // Left uninitialised: every byte is written before it is read.
         m_blocks.push_back(std::unique_ptr<char[]>(new char[blockSize]));
         m_blockEnd = m_blocks.back().get();
         m_blockFree = blockSize;
     }
-    char *at = m_blockEnd;
-    std::memcpy(at, bytes.constData(), size);
-    m_blockEnd += size;
-    m_blockFree -= size;
-    return at;
+    return m_blockEnd;
 }
 
-void EntryCollector::add(quint64 order, QStringView headword, const ArticleText &text)
+void EntryCollector::add(quint32 order, QStringView headword, const ArticleText &text)
 {
-    const QString word = withTypographicQuotes(dictionary::normalisedWord(collapsedSpaces(headword)));
+    addStored(order, storedHeadword(headword), text);
+}
+
+void EntryCollector::addStored(quint32 order, const QString &word, const ArticleText &text)
+{
     if (word.isEmpty()) {
         ++m_skipped.emptyHeadword;
         return;
     }
-    if (!isUsableFileName(dictionary::letterFileName(word))) {
+    if (word.size() > dictionary::kMaxFieldLength) {
+        ++m_skipped.longHeadword;
+        return;
+    }
+    // A letter file's name is the first character and ".txt": it cannot be a slash.
+    if (word.startsWith(u'/')) {
         ++m_skipped.unusableFile;
         return;
     }
-    const QByteArray utf8 = word.toUtf8();
-    const QByteArray senses = joined(text.senses);
-    const QByteArray references = joined(text.references);
+    // Written straight into the arena, which has room for the most it can take.
+    char *const start = room(size_t(3 * word.size() + roomFor(text.senses) + roomFor(text.references)));
+    char *const sensesStart = putUtf8(start, word);
+    char *const referencesStart = putParts(sensesStart, text.senses);
+    char *const end = putParts(referencesStart, text.references);
     Item item{};
-    item.key = sortKey(utf8);
+    item.data = start;
     item.order = order;
-    item.headwordSize = quint32(utf8.size());
-    item.sensesSize = quint32(senses.size());
-    item.referencesSize = quint32(references.size());
-    item.data = store(utf8 + senses + references);
-    m_items.push_back(item);
+    item.headwordSize = quint32(sensesStart - start);
+    item.sensesSize = quint32(referencesStart - sensesStart);
+    item.referencesSize = quint32(end - referencesStart);
+    item.cut = text.cut ? 1 : 0;
+    item.key[0] = sortKey(item.headword(), 0);
+    item.key[1] = sortKey(item.headword(), 8);
+    if (m_itemCount % kItemsPerPiece == 0)
+        m_itemPieces.push_back(std::make_unique_for_overwrite<Item[]>(kItemsPerPiece));
+    m_itemPieces.back()[m_itemCount % kItemsPerPiece] = item;
+    ++m_itemCount;
+    m_blockFree -= size_t(end - start);
+    m_blockEnd = end;
 }
 
 WriteResult EntryCollector::write(const QString &folder, Progress &progress)
 {
+    static_assert(sizeof(Item) == 40, "millions of entries may be held at once");
     WriteResult result;
     result.skipped = m_skipped;
 
+    // One list to sort; each piece goes as soon as it is in.
+    std::vector<Item> items;
+    items.reserve(size_t(m_itemCount));
+    for (std::unique_ptr<Item[]> &piece : m_itemPieces) {
+        const qint64 taken = std::min(kItemsPerPiece, m_itemCount - qint64(items.size()));
+        items.insert(items.end(), piece.get(), piece.get() + taken);
+        piece.reset();
+    }
+    m_itemPieces.clear();
+    m_itemCount = 0;
+
     // UTF-8 bytes compare in code point order.
-    std::sort(m_items.begin(), m_items.end(), [](const Item &x, const Item &y) {
-        if (x.key != y.key)
-            return x.key < y.key;
-        const int c = x.headword().compare(y.headword());
-        return c != 0 ? c < 0 : x.order < y.order;
+    std::sort(items.begin(), items.end(), [](const Item &x, const Item &y) {
+        if (x.key[0] != y.key[0])
+            return x.key[0] < y.key[0];
+        if (x.key[1] != y.key[1])
+            return x.key[1] < y.key[1];
+        if (x.headwordSize > 16 || y.headwordSize > 16) {
+            const int c = x.headword().substr(16).compare(y.headword().substr(16));
+            if (c != 0)
+                return c < 0;
+        }
+        return x.order < y.order;
     });
 
-    progress.begin(u"Writing"_s, qint64(m_items.size()));
+    progress.begin(u"Writing"_s, qint64(items.size()));
+    QByteArray firstCharacter; // of the headwords of the file being gathered
     QString fileName;
     QByteArray fileBytes;
     qint64 fileRecords = 0;
+    // What a listing of the file shows: it stops at the first record that the
+    // lists cannot take, for their count or for their text.
+    qint64 listed = 0;
+    qint64 listedUnits = 0;
+    bool listingFull = false;
     const auto flush = [&] {
         if (fileRecords == 0)
             return;
-        writeFile(folder + u'/' + fileName, fileBytes);
+        writeNewFile(folder + u'/' + fileName, fileBytes);
         ++result.files;
-        if (fileRecords > dictionary::kMaxEntries)
-            result.oversized.append({fileName, fileRecords});
-        fileBytes.clear();
+        pauseAt("writing");
+        if (listed < fileRecords)
+            result.oversized.append({fileName, fileRecords, listed});
+        fileBytes.truncate(0);
         fileRecords = 0;
+        listed = 0;
+        listedUnits = 0;
+        listingFull = false;
     };
 
-    for (size_t i = 0; i < m_items.size();) {
-        const std::string_view headword = m_items[i].headword();
-        size_t next = i;
-        QSet<QString> seen;
-        QByteArray senses;
-        while (next < m_items.size()) {
-            const Item &item = m_items[next];
-            if (item.headword() != headword)
-                break;
-            mergeParts(item.senses(), seen, senses);
+    SeenParts seen;
+    QByteArray senses;
+    for (size_t i = 0; i < items.size();) {
+        // The items are sorted and their text is not: fetch it ahead.
+        constexpr size_t kAhead = 16;
+        if (i + kAhead < items.size())
+            __builtin_prefetch(items[i + kAhead].data);
+        const std::string_view headword = items[i].headword();
+        size_t next = i + 1;
+        while (next < items.size() && items[next].key[0] == items[i].key[0] && items[next].key[1] == items[i].key[1] &&
+               items[next].headword() == headword)
             ++next;
+        const qint64 entries = qint64(next - i);
+        bool cut = false;
+        seen.clear();
+        senses.truncate(0);
+        const std::string_view only = items[i].senses();
+        if (next == i + 1 && only.find(kPartSeparator) == std::string_view::npos) {
+            // One entry of one translation: nothing to merge.
+            senses.append(only.data(), qsizetype(only.size()));
+            cut = items[i].cut;
+        } else {
+            for (size_t j = i; j < next; ++j) {
+                mergeParts(items[j].senses(), seen, senses);
+                cut = cut || items[j].cut;
+            }
         }
         // Cross-references stand in only for a headword with no translation.
         if (senses.isEmpty()) {
             for (size_t j = i; j < next; ++j)
-                mergeParts(m_items[j].references(), seen, senses);
+                mergeParts(items[j].references(), seen, senses);
         }
-        progress.advance(qint64(next - i));
-        const qint64 entries = qint64(next - i);
+        progress.advance(entries);
         i = next;
         if (senses.isEmpty()) {
             result.skipped.noTranslation += entries;
@@ -225,18 +377,34 @@ WriteResult EntryCollector::write(const QString &folder, Progress &progress)
         }
         result.duplicatesMerged += entries - 1;
 
+        // Sorted, the headwords of one letter file come one after another.
         const QByteArrayView word(headword.data(), qsizetype(headword.size()));
-        const QString name = dictionary::letterFileName(QString::fromUtf8(word));
-        if (name != fileName) {
+        const QByteArrayView first = word.first(std::min(sequenceLength(word.front()), word.size()));
+        if (first != firstCharacter) {
             flush();
-            fileName = name;
+            firstCharacter = first.toByteArray();
+            fileName = dictionary::letterFileName(QString::fromUtf8(first));
         }
-        fileBytes += quotedField(word);
+        qsizetype units = utf16Length(senses);
+        if (units > dictionary::kMaxFieldLength) {
+            cutToFieldLength(senses, units);
+            cut = true;
+        }
+        result.cut += cut ? 1 : 0;
+        appendQuotedField(fileBytes, word);
         fileBytes += ',';
-        fileBytes += quotedField(senses);
+        appendQuotedField(fileBytes, senses);
         fileBytes += '\n';
         ++fileRecords;
         ++result.headwords;
+
+        const qsizetype recordUnits = utf16Length(word) + units;
+        listingFull =
+            listingFull || listed >= dictionary::kMaxEntries || listedUnits + recordUnits > dictionary::kMaxListedText;
+        if (!listingFull) {
+            ++listed;
+            listedUnits += recordUnits;
+        }
     }
     flush();
     return result;

@@ -47,4 +47,10 @@ void installInterruptHandlers();
 /// Throws Interrupted when a signal asked the import to stop.
 void throwIfInterrupted();
 
+/// For the tests of what a killed import leaves behind: when the environment
+/// variable LEXORRA_IMPORT_PAUSE_AT names @p point, prints "paused at POINT" on
+/// standard error the first time the import gets there, and waits until
+/// standard input gives a byte or ends, or a signal arrives.
+void pauseAt(const char *point);
+
 } // namespace lexorra::import

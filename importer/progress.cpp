@@ -3,6 +3,9 @@
 #include "import_error.h"
 
 #include <csignal>
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace lexorra::import {
 
@@ -45,9 +48,24 @@ void throwIfInterrupted()
         throw Interrupted{g_signal};
 }
 
-void Progress::begin(const QString &phase, qint64 total)
+void pauseAt(const char *point)
+{
+    // Once: a point passed again goes on.
+    static QByteArray wanted = qgetenv("LEXORRA_IMPORT_PAUSE_AT");
+    if (wanted.isEmpty() || wanted != point)
+        return;
+    wanted.clear();
+    std::fprintf(stderr, "paused at %s\n", point);
+    std::fflush(stderr);
+    // Until standard input gives a byte or ends, or a signal comes.
+    char byte = 0;
+    (void)::read(STDIN_FILENO, &byte, 1);
+}
+
+void Progress::begin(const QString &phase, qint64 total, const QString &unit)
 {
     m_phase = phase;
+    m_unit = unit;
     m_total = total;
     m_done = 0;
     if (!m_clock.isValid())
@@ -74,9 +92,10 @@ void Progress::draw()
     m_lastDrawMs = m_clock.elapsed();
     const int percent = m_total > 0 ? static_cast<int>(std::min<qint64>(100, m_done * 100 / m_total)) : 0;
     const double seconds = double(std::max<qint64>(1, m_clock.elapsed() - m_phaseStartMs)) / 1000.0;
-    const QString line = u"\r%1: %2%, %3 entries/s\x1b[K"_s.arg(m_phase)
+    const QString line = u"\r%1: %2%, %3 %4/s\x1b[K"_s.arg(m_phase)
                              .arg(percent, 3)
-                             .arg(static_cast<qint64>(static_cast<double>(m_done) / seconds));
+                             .arg(static_cast<qint64>(static_cast<double>(m_done) / seconds))
+                             .arg(m_unit);
     std::fputs(line.toLocal8Bit().constData(), m_stream);
     std::fflush(m_stream);
     m_drawn = true;

@@ -18,8 +18,9 @@ public:
     ~Progress() { clear(); }
     Q_DISABLE_COPY_MOVE(Progress)
 
-    /// Starts a phase of @p total steps, one step per entry.
-    void begin(const QString &phase, qint64 total);
+    /// Starts a phase of @p total steps, one step per entry unless @p unit
+    /// names another.
+    void begin(const QString &phase, qint64 total, const QString &unit = QStringLiteral("entries"));
     /// Moves @p steps further; throws Interrupted when asked to stop.
     void advance(qint64 steps = 1);
     /// Removes the line from the terminal.
@@ -31,6 +32,7 @@ private:
     bool m_shown;
     std::FILE *m_stream;
     QString m_phase;
+    QString m_unit;
     qint64 m_total = 0;
     qint64 m_done = 0;
     qint64 m_phaseStartMs = 0;

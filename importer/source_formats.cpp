@@ -11,6 +11,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <limits>
 
 namespace lexorra::import {
 
@@ -20,10 +21,7 @@ namespace {
 
 bool isUtf8(QByteArrayView bytes)
 {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    // Decoding into a throwaway string is the plain way to ask Qt for validity.
-    const QString ignored = decoder.decode(bytes);
-    return !decoder.hasError();
+    return bytes.isValidUtf8();
 }
 
 // 1-based line of the first invalid UTF-8 sequence in @p text, or 0 when it is valid.
@@ -75,44 +73,63 @@ QString stemOf(const QString &path, std::initializer_list<QStringView> suffixes)
 }
 
 // Reads articles in the order they lie in the data file, so that one pass over
-// a compressed stream serves every entry. @p fetchOne gets each entry index and
-// its bytes.
+// a compressed stream serves every entry. @p handle gets each entry's index, the
+// entry, its bytes (no more than kMaxArticleBytes of them) and whether that is
+// only the first part of the article.
 template <typename Entry, typename Handle>
-void readArticles(const QString &dataPath, std::vector<Entry> &entries, Progress &progress,
+void readArticles(const QString &dataPath, const std::vector<Entry> &entries, Progress &progress,
                   const std::function<QString(const Entry &)> &where, Handle &&handle)
 {
-    std::vector<quint32> byOffset(entries.size());
+    // Offset, then index: entries at the same offset stay in the index's order.
+    std::vector<std::pair<quint64, quint32>> byOffset(entries.size());
     for (size_t i = 0; i < byOffset.size(); ++i)
-        byOffset[i] = quint32(i);
-    std::stable_sort(byOffset.begin(), byOffset.end(),
-                     [&entries](quint32 a, quint32 b) { return entries[a].offset < entries[b].offset; });
+        byOffset[i] = {entries[i].offset, quint32(i)};
+    std::sort(byOffset.begin(), byOffset.end());
+    const auto pastTheEnd = [&](const Entry &entry) {
+        return ImportError(where(entry) + u": offset "_s + QString::number(entry.offset) + u" and length "_s +
+                           QString::number(entry.size) + u" lie past the end of "_s + dataPath);
+    };
 
     QFile file;
     openForReading(file, dataPath);
     const bool gzip = isGzipName(dataPath);
-    // An uncompressed file's size is known: a wrong length is caught before
-    // reading, instead of after holding the rest of the file.
-    const auto plainSize = quint64(file.size());
+    // Where the data's size is known without reading it, an entry past its end
+    // is refused before anything is read.
+    const std::optional<quint64> dataSize = gzip ? dictzipDataSize(dataPath) : std::optional(quint64(file.size()));
+    if (dataSize) {
+        for (const auto &[offset, i] : byOffset) {
+            if (entries[i].size > *dataSize || offset > *dataSize - entries[i].size)
+                throw pastTheEnd(entries[i]);
+        }
+    }
     ByteSource source(file, gzip, dataPath);
+    if (gzip)
+        source.readAhead();
     ArticleWindow window(source);
-    for (const quint32 i : byOffset) {
+    // Else a cut article's end is only checked once the rest has been read.
+    const Entry *furthest = nullptr;
+    for (size_t k = 0; k < byOffset.size(); ++k) {
+        // In the data's order the entries and their headwords lie anywhere:
+        // fetched ahead, they are there when needed.
+        constexpr size_t kAhead = 8;
+        if (k + 2 * kAhead < byOffset.size())
+            __builtin_prefetch(&entries[byOffset[k + 2 * kAhead].second]);
+        if (k + kAhead < byOffset.size())
+            __builtin_prefetch(entries[byOffset[k + kAhead].second].headword.data());
+        const quint32 i = byOffset[k].second;
         const Entry &entry = entries[i];
         QByteArrayView article;
-        if ((!gzip && entry.offset + entry.size > plainSize) || !window.fetch(entry.offset, entry.size, article))
-            throw ImportError(where(entry) + u": offset "_s + QString::number(entry.offset) + u" and length "_s +
-                              QString::number(entry.size) + u" lie past the end of "_s + dataPath);
-        handle(entry, article);
+        if (!window.fetch(entry.offset, entry.size, kMaxArticleBytes, article))
+            throw pastTheEnd(entry);
+        const bool cut = quint64(article.size()) < entry.size;
+        if (cut && !dataSize && (!furthest || entry.offset + entry.size > furthest->offset + furthest->size))
+            furthest = &entry;
+        handle(i, entry, cut ? cutArticleBytes(article) : article, cut);
         progress.advance();
     }
+    if (furthest && !window.reach(furthest->offset + furthest->size))
+        throw pastTheEnd(*furthest);
 }
-
-struct DictdEntry
-{
-    QByteArrayView headword;
-    quint64 offset;
-    quint64 size;
-    qint64 line;
-};
 
 bool isMetadata(QByteArrayView headword)
 {
@@ -136,33 +153,45 @@ QString shortName(QStringView article)
 // and spaces. This is that folding, to recognise a spelling of the headword.
 QString folded(QStringView text)
 {
-    QString out;
-    out.reserve(text.size());
+    QString out(text.size(), Qt::Uninitialized);
+    QChar *const begin = out.data();
+    QChar *end = begin;
+    bool pendingSpace = false;
     for (const QChar c : text) {
-        if (c.isLetterOrNumber())
-            out += c.toLower();
-        else if (c.isSpace())
-            out += u' ';
+        if (c.isLetterOrNumber()) {
+            if (pendingSpace && end != begin)
+                *end++ = u' ';
+            pendingSpace = false;
+            *end++ = c.toLower();
+        } else if (c.isSpace()) {
+            pendingSpace = true;
+        }
     }
-    return out.simplified();
+    out.truncate(end - begin);
+    return out;
 }
 
 // The spellings of the headword in its article's headword line that differ
 // from the folded index headword, such as "E-Mail-Adresse" for "emailadresse",
-// so that a lookup of the word as the article writes it finds it too.
-QStringList articleSpellings(const QString &headwordLine, const QString &indexHeadword)
+// so that a lookup of the word as the article writes it finds it too. @p plain
+// is the index headword's lookupForm().
+QStringList articleSpellings(const QString &headwordLine, const QString &indexHeadword, const QString &plain)
 {
     QStringList out;
     if (headwordLine.isEmpty())
         return out;
-    const QString wanted = folded(indexHeadword);
-    const QString plain = dictionary::normalisedWord(collapsedSpaces(indexHeadword));
+    QString wanted; // folded, once a candidate needs it
     QStringList candidates{headwordLine};
     if (headwordLine.contains(u';'))
         candidates += headwordLine.split(u';', Qt::SkipEmptyParts);
     for (const QString &candidate : std::as_const(candidates)) {
         const QString spelling = candidate.trimmed();
-        if (folded(spelling) == wanted && dictionary::normalisedWord(spelling) != plain && !out.contains(spelling))
+        // Mostly the line spells the headword as the index does.
+        if (lookupForm(spelling) == plain || out.contains(spelling))
+            continue;
+        if (wanted.isNull())
+            wanted = folded(indexHeadword);
+        if (folded(spelling) == wanted)
             out.append(spelling);
     }
     return out;
@@ -173,20 +202,16 @@ SourceSummary readDictd(const QString &indexPath, EntryCollector &collector, Pro
     const QString stem = stemOf(indexPath, {u".index"});
     const QString dataPath = requiredSibling(indexPath, stem, {u".dict.dz", u".dict"});
     const QByteArray indexBytes = readWholeFile(indexPath);
-    const std::vector<DictdIndexEntry> index = parseDictdIndex(indexBytes, indexPath);
+    const std::vector<DictdIndexEntry> entries = parseDictdIndex(indexBytes, indexPath);
 
     SourceSummary summary;
     summary.format = u"dictd"_s;
-    std::vector<DictdEntry> entries;
-    entries.reserve(index.size());
-    for (const DictdIndexEntry &e : index)
-        entries.push_back({e.headword, e.offset, e.length, e.line});
-
     progress.begin(u"Reading"_s, qint64(entries.size()));
-    readArticles<DictdEntry>(
+    ArticleText text;
+    readArticles<DictdIndexEntry>(
         dataPath, entries, progress,
-        [&indexPath](const DictdEntry &e) { return indexPath + u": line "_s + QString::number(e.line); },
-        [&](const DictdEntry &e, QByteArrayView bytes) {
+        [&indexPath](const DictdIndexEntry &e) { return indexPath + u": line "_s + QString::number(e.line); },
+        [&](quint32 order, const DictdIndexEntry &e, QByteArrayView bytes, bool cut) {
             const QString article = QString::fromUtf8(bytes);
             if (isMetadata(e.headword)) {
                 ++summary.metadata;
@@ -196,71 +221,81 @@ SourceSummary readDictd(const QString &indexPath, EntryCollector &collector, Pro
             }
             ++summary.entries;
             const QString headword = QString::fromUtf8(e.headword);
-            const ArticleText text = plainArticle(article, headword);
-            collector.add(quint64(e.line), headword, text);
-            for (const QString &spelling : articleSpellings(text.headwordLine, headword)) {
-                collector.add(quint64(e.line), spelling, text);
+            const QString form = lookupForm(headword);
+            plainArticleOfForm(article, form, text);
+            if (cut)
+                markCut(text);
+            collector.addStored(order, storedHeadwordOfForm(form), text);
+            for (const QString &spelling : articleSpellings(text.headwordLine, headword, form)) {
+                collector.add(order, spelling, text);
                 ++summary.spellings;
             }
         });
     return summary;
 }
 
-struct StardictEntry
-{
-    QByteArrayView headword;
-    quint64 offset;
-    quint64 size;
-    qint64 at;
-    qint64 order;
-};
-
 SourceSummary readStardict(const QString &ifoPath, EntryCollector &collector, Progress &progress)
 {
+    // An .ifo is a few lines of settings.
+    constexpr qint64 kLargestIfo = 1024 * 1024;
     const QString stem = stemOf(ifoPath, {u".ifo"});
-    const StardictInfo info = parseStardictInfo(readWholeFile(ifoPath), ifoPath);
+    const QByteArray ifo = readWholeFile(ifoPath, kLargestIfo);
+    if (ifo.size() > kLargestIfo)
+        throw ImportError(ifoPath + u": not a StarDict .ifo file (larger than 1 MiB)"_s);
+    const StardictInfo info = parseStardictInfo(ifo, ifoPath);
     const QString idxPath = requiredSibling(ifoPath, stem, {u".idx", u".idx.gz"});
     const QString dataPath = requiredSibling(ifoPath, stem, {u".dict.dz", u".dict"});
-    const QByteArray idx = readWholeFile(idxPath);
+    // Read no further than the .ifo says the index goes.
+    const QByteArray idx = readWholeFile(idxPath, info.idxFileSize);
     if (idx.size() != info.idxFileSize)
-        throw ImportError(idxPath + u": holds "_s + QString::number(idx.size()) + u" bytes, but "_s + ifoPath +
-                          u" gives idxfilesize="_s + QString::number(info.idxFileSize));
-    const std::vector<StardictIndexEntry> index = parseStardictIndex(idx, info.offsetBits, idxPath);
-    if (qint64(index.size()) != info.wordCount)
-        throw ImportError(idxPath + u": holds "_s + QString::number(index.size()) + u" entries, but "_s + ifoPath +
+        throw ImportError(idxPath +
+                          (idx.size() > info.idxFileSize ? u": holds more than "_s + QString::number(info.idxFileSize)
+                                                         : u": holds "_s + QString::number(idx.size())) +
+                          u" bytes, but "_s + ifoPath + u" gives idxfilesize="_s + QString::number(info.idxFileSize));
+    const std::vector<StardictIndexEntry> entries = parseStardictIndex(idx, info.offsetBits, idxPath);
+    if (qint64(entries.size()) != info.wordCount)
+        throw ImportError(idxPath + u": holds "_s + QString::number(entries.size()) + u" entries, but "_s + ifoPath +
                           u" gives wordcount="_s + QString::number(info.wordCount));
 
     SourceSummary summary;
     summary.format = u"StarDict"_s;
     summary.name = info.bookName;
-    std::vector<StardictEntry> entries;
-    entries.reserve(index.size());
-    for (size_t i = 0; i < index.size(); ++i)
-        entries.push_back({index[i].headword, index[i].offset, index[i].size, index[i].at, qint64(i)});
-
     progress.begin(u"Reading"_s, qint64(entries.size()));
-    readArticles<StardictEntry>(
+    readArticles<StardictIndexEntry>(
         dataPath, entries, progress,
-        [&idxPath](const StardictEntry &e) { return idxPath + u": byte "_s + QString::number(e.at); },
-        [&](const StardictEntry &e, QByteArrayView bytes) {
+        [&idxPath](const StardictIndexEntry &e) { return idxPath + u": byte "_s + QString::number(e.at); },
+        [&](quint32 order, const StardictIndexEntry &e, QByteArrayView bytes, bool cut) {
             ++summary.entries;
             const QString headword = QString::fromUtf8(e.headword);
-            const QString text = stardictArticleText(bytes, info.sameTypeSequence, dataPath, e.offset);
-            collector.add(quint64(e.order), headword, plainArticle(text, headword));
+            const QString text = stardictArticleText(bytes, info.sameTypeSequence, dataPath, e.offset, cut);
+            ArticleText article = plainArticle(text, headword);
+            if (cut)
+                markCut(article);
+            collector.add(order, headword, article);
         });
     return summary;
 }
 
 SourceSummary readWordList(const QString &path, char separator, EntryCollector &collector, Progress &progress)
 {
-    const QByteArray text = readWholeFile(path);
+    QFile file;
+    openForReading(file, path);
+    ByteSource source(file, false, path);
     SourceSummary summary;
     summary.format = separator == '\t' ? u"tab-separated"_s : u"comma-separated"_s;
-    progress.begin(u"Reading"_s, text.count('\n') + 1);
-    parseWordList(text, separator, path, [&](qint64 line, const QString &headword, const ArticleText &translations) {
-        ++summary.entries;
-        progress.advance();
-        collector.add(quint64(line), headword, translations);
+    progress.begin(u"Reading"_s, file.size(), u"bytes"_s);
+    qint64 read = 0;
+    parseWordList(source, separator, path, [&](const WordListEntry &entry) {
+        // The entries' order ranks those of one headword.
+        const auto order = quint32(summary.entries);
+        if (++summary.entries > std::numeric_limits<quint32>::max())
+            throw ImportError::atLine(path, entry.line, u"more entries than can be imported at once"_s);
+        progress.advance(source.consumed() - read);
+        read = source.consumed();
+        if (entry.headwordCut)
+            collector.skipLongHeadword();
+        else
+            collector.add(order, entry.headword, entry.translations);
     });
     return summary;
 }
@@ -360,7 +395,7 @@ std::vector<DictdIndexEntry> parseDictdIndex(QByteArrayView index, const QString
         entry.headword = text.first(tab1);
         const QByteArrayView lengthDigits = text.sliced(tab2 + 1, (tab3 < 0 ? text.size() : tab3) - tab2 - 1);
         const std::pair<QByteArrayView, quint64 *> numbers[] = {{text.sliced(tab1 + 1, tab2 - tab1 - 1), &entry.offset},
-                                                                {lengthDigits, &entry.length}};
+                                                                {lengthDigits, &entry.size}};
         for (const auto &[digits, value] : numbers) {
             const qsizetype bad = decodeDictdNumber(digits, *value);
             if (bad >= 0) {
@@ -495,7 +530,8 @@ QString fieldText(char type, QByteArrayView data)
 
 } // namespace
 
-QString stardictArticleText(QByteArrayView data, QByteArrayView sameTypeSequence, const QString &name, quint64 at)
+QString stardictArticleText(QByteArrayView data, QByteArrayView sameTypeSequence, const QString &name, quint64 at,
+                            bool cut)
 {
     QString text;
     qsizetype pos = 0;
@@ -512,11 +548,15 @@ QString stardictArticleText(QByteArrayView data, QByteArrayView sameTypeSequence
             field = data.sliced(pos, nul - pos);
             pos = std::min(nul + 1, data.size());
         } else {
-            if (data.size() - pos < 4)
-                throw bad();
-            const quint64 size = bigEndian(data.sliced(pos, 4));
-            if (size > quint64(data.size() - pos - 4))
-                throw bad();
+            const qsizetype left = data.size() - pos;
+            const quint64 size = left < 4 ? 0 : bigEndian(data.sliced(pos, 4));
+            if (left < 4 || size > quint64(left - 4)) {
+                // Binary data cut short by the article's cut carries no text anyway.
+                if (!cut)
+                    throw bad();
+                pos = data.size();
+                return;
+            }
             field = data.sliced(pos + 4, qsizetype(size));
             pos += 4 + qsizetype(size);
         }
@@ -544,95 +584,198 @@ QString stardictArticleText(QByteArrayView data, QByteArrayView sameTypeSequence
 
 namespace {
 
-// Splits one record of a comma-separated list from @p pos; quoted fields may
-// hold commas, doubled quotes and line breaks. Moves @p pos and @p line on.
-QList<QByteArray> csvRecord(QByteArrayView text, qsizetype &pos, qint64 &line)
+// The records of a word list, read piece by piece. A record keeps no more than
+// kMaxArticleBytes; the rest of a longer one is read past with its fields still
+// told apart, so that memory stays bounded whatever the length of a line.
+class WordListReader final
 {
-    QList<QByteArray> fields(1);
-    bool quoted = false;
-    for (; pos < text.size(); ++pos) {
-        const char c = text[pos];
-        if (quoted) {
-            if (c == '"') {
-                if (pos + 1 < text.size() && text[pos + 1] == '"') {
-                    fields.last() += '"';
-                    ++pos;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                if (c == '\n')
-                    ++line;
-                fields.last() += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            fields.append(QByteArray());
-        } else if (c == '\n') {
-            ++pos;
-            ++line;
-            return fields;
-        } else if (c != '\r') {
-            fields.last() += c;
-        }
+public:
+    WordListReader(ByteSource &source, char separator, const QString &name)
+        : m_source(source), m_separator(separator), m_name(name)
+    {}
+
+    /// Reads the next record; false at the end of the list. A tab-separated
+    /// record is a line; a comma-separated one may hold line breaks in quotes.
+    bool next();
+
+    [[nodiscard]] qsizetype fieldCount() const { return m_ends.size(); }
+    [[nodiscard]] QByteArrayView field(qsizetype i) const
+    {
+        const qsizetype begin = i == 0 ? 0 : m_ends.at(i - 1);
+        return QByteArrayView(m_record).sliced(begin, m_ends.at(i) - begin);
     }
-    if (quoted)
-        throw ImportError::atLine(QString(), line, QString());
-    return fields;
+    /// Whether field @p i lost bytes to the cut, or came after it.
+    [[nodiscard]] bool isCut(qsizetype i) const { return m_cutFrom >= 0 && i >= m_cutFrom; }
+    [[nodiscard]] qint64 firstLine() const { return m_firstLine; }
+
+private:
+    bool refill();
+    void keep(QByteArrayView bytes);
+    void endField() { m_ends.append(m_record.size()); }
+    bool takeTsv();
+    bool takeCsv();
+
+    ByteSource &m_source;
+    char m_separator;
+    const QString &m_name;
+    QByteArray m_chunk;
+    qsizetype m_pos = 0;
+    bool m_started = false;
+    QByteArray m_record;
+    QList<qsizetype> m_ends;
+    qsizetype m_cutFrom = -1;
+    qint64 m_line = 1;
+    qint64 m_firstLine = 1;
+    enum class Quote { None, Open, Closing } m_quote = Quote::None;
+};
+
+bool WordListReader::refill()
+{
+    constexpr qsizetype kChunk = 256 * 1024;
+    m_chunk.resize(kChunk);
+    m_chunk.resize(m_source.read(m_chunk.data(), kChunk));
+    m_pos = 0;
+    if (!m_started) {
+        m_started = true;
+        // A byte-order mark, which the first read holds whole unless the file is shorter.
+        if (m_chunk.startsWith("\xEF\xBB\xBF"))
+            m_pos = 3;
+    }
+    return m_pos < m_chunk.size();
 }
 
-QList<QByteArray> tsvRecord(QByteArrayView text, qsizetype &pos, qint64 &line)
+void WordListReader::keep(QByteArrayView bytes)
 {
-    qsizetype end = text.indexOf('\n', pos);
-    if (end < 0)
-        end = text.size();
-    QByteArrayView record = text.sliced(pos, end - pos);
-    pos = end + 1;
-    ++line;
-    if (record.endsWith('\r'))
-        record.chop(1);
-    QList<QByteArray> fields;
-    for (const QByteArrayView field : record.toByteArray().split('\t'))
-        fields.append(field.toByteArray());
-    return fields;
+    const qsizetype room = kMaxArticleBytes - m_record.size();
+    if (bytes.size() > room) {
+        if (m_cutFrom < 0)
+            m_cutFrom = m_ends.size();
+        bytes = bytes.first(room);
+    }
+    m_record.append(bytes);
+}
+
+// Takes what the chunk holds of the record; true once the record has ended.
+bool WordListReader::takeTsv()
+{
+    const char *data = m_chunk.constData();
+    const qsizetype size = m_chunk.size();
+    for (;;) {
+        qsizetype at = m_pos;
+        while (at < size && data[at] != '\t' && data[at] != '\n')
+            ++at;
+        keep(QByteArrayView(data + m_pos, at - m_pos));
+        m_pos = at == size ? at : at + 1;
+        if (at == size)
+            return false;
+        if (data[at] == '\n') {
+            ++m_line;
+            return true;
+        }
+        endField();
+    }
+}
+
+bool WordListReader::takeCsv()
+{
+    const char *data = m_chunk.constData();
+    const qsizetype size = m_chunk.size();
+    while (m_pos < size) {
+        const char c = data[m_pos++];
+        if (m_quote == Quote::Closing) {
+            // A quote in a quoted field: doubled, it stands for itself; else it closed the field.
+            m_quote = c == '"' ? Quote::Open : Quote::None;
+            if (c == '"') {
+                keep("\"");
+                continue;
+            }
+        }
+        if (m_quote == Quote::Open) {
+            if (c == '"') {
+                m_quote = Quote::Closing;
+                continue;
+            }
+            if (c == '\n')
+                ++m_line;
+            keep(QByteArrayView(&c, 1));
+        } else if (c == '"') {
+            m_quote = Quote::Open;
+        } else if (c == ',') {
+            endField();
+        } else if (c == '\n') {
+            ++m_line;
+            return true;
+        } else if (c != '\r') {
+            keep(QByteArrayView(&c, 1));
+        }
+    }
+    return false;
+}
+
+bool WordListReader::next()
+{
+    m_record.truncate(0);
+    m_ends.clear();
+    m_cutFrom = -1;
+    m_firstLine = m_line;
+    m_quote = Quote::None;
+    bool any = false;
+    for (;;) {
+        if (m_pos == m_chunk.size() && !refill()) {
+            if (m_quote == Quote::Open)
+                throw ImportError::atLine(m_name, m_firstLine, u"quoted field not closed"_s);
+            if (!any)
+                return false;
+            break;
+        }
+        any = true;
+        if (m_separator == '\t' ? takeTsv() : takeCsv())
+            break;
+    }
+    endField();
+    // A tab-separated line's CR belongs to its line break.
+    if (m_separator == '\t' && m_record.endsWith('\r') && !isCut(m_ends.size() - 1)) {
+        m_record.chop(1);
+        --m_ends.last();
+    }
+    return true;
 }
 
 } // namespace
 
-void parseWordList(QByteArrayView text, char separator, const QString &name,
-                   const std::function<void(qint64, const QString &, const ArticleText &)> &onEntry)
+void parseWordList(ByteSource &source, char separator, const QString &name,
+                   const std::function<void(const WordListEntry &)> &onEntry)
 {
-    if (text.startsWith("\xEF\xBB\xBF"))
-        text = text.sliced(3);
-    if (const qint64 bad = firstBadUtf8Line(text))
-        throw ImportError::atLine(name, bad, u"not valid UTF-8"_s);
-    qint64 line = 1;
-    for (qsizetype pos = 0; pos < text.size();) {
-        const qint64 first = line;
-        QList<QByteArray> fields;
-        if (separator == '\t') {
-            fields = tsvRecord(text, pos, line);
-        } else {
-            try {
-                fields = csvRecord(text, pos, line);
-            } catch (const ImportError &) {
-                throw ImportError::atLine(name, first, u"quoted field not closed"_s);
-            }
-        }
-        if (fields.size() == 1 && fields.first().trimmed().isEmpty())
+    WordListReader reader(source, separator, name);
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const auto decoded = [&](qsizetype i) {
+        const QByteArrayView bytes = reader.isCut(i) ? cutArticleBytes(reader.field(i)) : reader.field(i);
+        decoder.resetState();
+        QString text = decoder.decode(bytes);
+        if (decoder.hasError())
+            throw ImportError::atLine(name, reader.firstLine(), u"not valid UTF-8"_s);
+        return text;
+    };
+    WordListEntry entry;
+    while (reader.next()) {
+        if (reader.fieldCount() == 1 && !reader.isCut(0) && reader.field(0).trimmed().isEmpty())
             continue;
-        if (fields.size() < 2)
-            throw ImportError::atLine(name, first,
+        if (reader.fieldCount() < 2)
+            throw ImportError::atLine(name, reader.firstLine(),
                                       separator == '\t' ? u"no tab between headword and translation"_s
                                                         : u"no comma between headword and translation"_s);
-        ArticleText translations;
-        for (qsizetype i = 1; i < fields.size(); ++i) {
-            QString sense = collapsedSpaces(QString::fromUtf8(fields.at(i)));
+        entry.line = reader.firstLine();
+        entry.headword = decoded(0);
+        entry.headwordCut = reader.isCut(0);
+        entry.translations = {};
+        for (qsizetype i = 1; i < reader.fieldCount(); ++i) {
+            QString sense = collapsedSpaces(decoded(i));
             if (!sense.isEmpty())
-                translations.senses.append(std::move(sense));
+                entry.translations.senses.append(std::move(sense));
         }
-        onEntry(first, QString::fromUtf8(fields.first()), translations);
+        if (reader.isCut(1))
+            markCut(entry.translations);
+        onEntry(entry);
     }
 }
 

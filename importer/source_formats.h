@@ -10,6 +10,7 @@
 
 namespace lexorra::import {
 
+class ByteSource;
 class EntryCollector;
 class Progress;
 
@@ -36,7 +37,7 @@ struct DictdIndexEntry
 {
     QByteArrayView headword;
     quint64 offset = 0;
-    quint64 length = 0;
+    quint64 size = 0;
     qint64 line = 0;
 };
 
@@ -77,12 +78,27 @@ std::vector<StardictIndexEntry> parseStardictIndex(QByteArrayView idx, int offse
 
 /// The text of one StarDict article: its text fields in order, markup reduced
 /// to text. Throws ImportError (at @p at in @p name) for a malformed article.
-QString stardictArticleText(QByteArrayView data, QByteArrayView sameTypeSequence, const QString &name, quint64 at);
+/// A @p cut article is the first part of a longer one: a field it ends in the
+/// middle of is taken as far as it goes.
+QString stardictArticleText(QByteArrayView data, QByteArrayView sameTypeSequence, const QString &name, quint64 at,
+                            bool cut = false);
 
-/// Calls @p onEntry(line, headword, translations) for each line of a
-/// two-column word list: tab-separated, or comma-separated with double quotes.
-/// Throws ImportError for a line with a single column or bytes that are not UTF-8.
-void parseWordList(QByteArrayView text, char separator, const QString &name,
-                   const std::function<void(qint64, const QString &, const ArticleText &)> &onEntry);
+/// One record of a word list.
+struct WordListEntry
+{
+    qint64 line = 0; ///< where the record begins
+    QString headword;
+    /// The record was cut inside its headword, which is then longer than any
+    /// field a letter file can hold.
+    bool headwordCut = false;
+    ArticleText translations;
+};
+
+/// Calls @p onEntry for each record of a two-column word list read from
+/// @p source: tab-separated, or comma-separated with double quotes. Of a
+/// record longer than kMaxArticleBytes only that much is kept. Throws
+/// ImportError for a record with a single column or bytes that are not UTF-8.
+void parseWordList(ByteSource &source, char separator, const QString &name,
+                   const std::function<void(const WordListEntry &)> &onEntry);
 
 } // namespace lexorra::import

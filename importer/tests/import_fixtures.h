@@ -4,6 +4,8 @@
 // real lexorra-import, and a lookup through the dictionary core.
 
 #include "fake_lookup.h"
+#include "letter_file.h"
+#include "record_reading.h"
 #include "source_formats.h"
 #include "text_rules.h"
 #include "translator.h"
@@ -12,6 +14,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+
+#include <functional>
 
 #include <zlib.h>
 
@@ -35,6 +39,48 @@ inline QByteArray gzipped(const QByteArray &data)
     out.resize(qsizetype(zs.total_out));
     deflateEnd(&zs);
     return out;
+}
+
+/// @p data as dictzip writes it: one gzip member whose header's "RA" field
+/// lists the compressed size of each chunk of @p chunkLength bytes, each
+/// flushed on its own; the stream's final empty block is in no chunk.
+inline QByteArray dictzipped(const QByteArray &data, int chunkLength = 58315)
+{
+    z_stream zs = {};
+    deflateInit2(&zs, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    QByteArray body;
+    QList<quint16> sizes;
+    const auto deflated = [&zs](const QByteArray &chunk, int flush) {
+        QByteArray out(qsizetype(deflateBound(&zs, uLong(chunk.size()))) + 64, '\0');
+        zs.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(chunk.constData()));
+        zs.avail_in = uInt(chunk.size());
+        zs.next_out = reinterpret_cast<Bytef *>(out.data());
+        zs.avail_out = uInt(out.size());
+        deflate(&zs, flush);
+        out.resize(out.size() - qsizetype(zs.avail_out));
+        return out;
+    };
+    for (qsizetype at = 0; at < data.size(); at += chunkLength) {
+        const QByteArray chunk = deflated(data.mid(at, chunkLength), Z_FULL_FLUSH);
+        sizes.append(quint16(chunk.size()));
+        body += chunk;
+    }
+    body += deflated({}, Z_FINISH);
+    deflateEnd(&zs);
+    const auto le16 = [](int value) {
+        QByteArray out(2, '\0');
+        out[0] = char(value & 0xFF);
+        out[1] = char((value >> 8) & 0xFF);
+        return out;
+    };
+    const auto le32 = [&](quint32 value) { return le16(int(value & 0xFFFF)) + le16(int(value >> 16)); };
+    QByteArray ra = "RA" + le16(6 + 2 * int(sizes.size())) + le16(1) + le16(chunkLength) + le16(int(sizes.size()));
+    for (const quint16 size : sizes)
+        ra += le16(size);
+    const QByteArray header = QByteArray("\x1F\x8B\x08\x04\0\0\0\0\x02\x03", 10) + le16(int(ra.size())) + ra;
+    const auto crc =
+        quint32(crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef *>(data.constData()), uInt(data.size())));
+    return header + body + le32(crc) + le32(quint32(data.size()));
 }
 
 /// A dictd pair NAME.index and NAME.dict (or NAME.dict.dz) holding @p articles
@@ -95,13 +141,17 @@ struct Run
     QString err;
 };
 
-/// Runs lexorra-import with @p arguments in @p folder.
+/// Runs lexorra-import with @p arguments in @p folder; @p inChild runs in the
+/// child process before the importer starts.
 inline Run runImporter(const QString &folder, const QStringList &arguments,
-                       const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+                       const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                       const std::function<void()> &inChild = {})
 {
     QProcess process;
     process.setWorkingDirectory(folder);
     process.setProcessEnvironment(environment);
+    if (inChild)
+        process.setChildProcessModifier(inChild);
     process.start(QStringLiteral(LEXORRA_IMPORT_PATH), arguments);
     process.waitForFinished(120000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -123,6 +173,21 @@ inline QString lookUp(const QString &folder, const QString &typed)
     translator.Begin_Translation();
     QDir::setCurrent(previous);
     return dialogs.boxes.isEmpty() ? QString() : dialogs.boxes.first().title + u'|' + dialogs.boxes.first().text;
+}
+
+/// Every record of the letter file @p name in @p folder, read as the window
+/// reads it.
+inline testing::ReadOutcome readLetterFile(const QString &folder, const QString &name)
+{
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder);
+    dictionary::LetterFile file;
+    file.open(name);
+    dictionary::DelimitedReader reader;
+    reader.reset(&file);
+    testing::ReadOutcome outcome = testing::readAllRecords(reader);
+    QDir::setCurrent(previous);
+    return outcome;
 }
 
 /// What a lookup of @p headword should show for @p translation.

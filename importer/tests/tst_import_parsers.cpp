@@ -9,7 +9,9 @@
 #include "import_fixtures.h"
 #include "source_formats.h"
 
+#include <QBuffer>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 
@@ -28,7 +30,10 @@ private Q_SLOTS:
     void markup_data();
     void markup();
     void fieldsReadBackExactly();
+    void lookupFormQuickAndPlain();
+    void gzipStreams_data();
     void gzipStreams();
+    void dictzipSizes();
     void stardictIndexWith64BitOffsets();
 };
 
@@ -77,10 +82,13 @@ void TestImportParsers::plainArticles_data()
     QTest::addColumn<QStringList>("senses");
     QTest::addColumn<QStringList>("references");
 
+    // References are kept only where they would stand in for a translation.
     QTest::newRow("FreeDict noun") << u"Bank /bˈaŋk/ <fem, n, sg>\n [fin.] bank <n>\n   Synonym: {Bankinstitut}\n\n"
                                       " see: {Banken}, {Privatbank}\n"_s
-                                   << u"bank"_s << QStringList{u"[fin.] bank"_s}
-                                   << QStringList{u"Synonym: Bankinstitut"_s, u"see: Banken, Privatbank"_s};
+                                   << u"bank"_s << QStringList{u"[fin.] bank"_s} << QStringList{};
+    QTest::newRow("references only") << u"Bank /bˈaŋk/\n   Synonym: {Bankinstitut}\n\n see: {Banken}, {Privatbank}\n"_s
+                                     << u"bank"_s << QStringList{}
+                                     << QStringList{u"Synonym: Bankinstitut"_s, u"see: Banken, Privatbank"_s};
     QTest::newRow("numbered senses") << u"a /ə/\n1. à, au milieu de\n2. un\n10) une\n"_s << u"a"_s
                                      << QStringList{u"à, au milieu de"_s, u"un"_s, u"une"_s} << QStringList{};
     QTest::newRow("headword line without pronunciation")
@@ -163,30 +171,106 @@ void TestImportParsers::fieldsReadBackExactly()
     }
 }
 
+void TestImportParsers::lookupFormQuickAndPlain()
+{
+    // The quick way through Latin-1 text gives what the plain way gives: on
+    // every Latin-1 character between letters, and on random text of blanks,
+    // controls, letters of both cases, quotes and characters past Latin-1.
+    for (char16_t c = 0; c < 0x100; ++c) {
+        const QString text = u"a"_s + QChar(c) + u"B"_s + QChar(c);
+        QCOMPARE(lookupForm(text), lookupFormPlain(text));
+    }
+    QRandomGenerator random(11);
+    const QString pieces =
+        u" \t\n\x01\x7F\u0085\u00A0aZ\u00C0\u00D7\u00DE\u00DF\u00FF\u00B5\"(\u201C\u0130\u2028\u017F"_s;
+    for (int round = 0; round < 20000; ++round) {
+        QString text;
+        for (int i = random.bounded(0, 12); i > 0; --i)
+            text += pieces.at(random.bounded(pieces.size()));
+        QCOMPARE(lookupForm(text), lookupFormPlain(text));
+    }
+    // Quotes open at the start of a word and close elsewhere.
+    QCOMPARE(storedHeadword(u" \"Ab\"  (\"C\u00C9\") x\"y"_s), u"“ab” (“cé”) x”y"_s);
+}
+
+namespace {
+
+// @p packed inflated by a ByteSource, read in uneven pieces, inflating on a
+// thread of its own when @p ahead.
+QByteArray inflated(QByteArray packed, bool ahead)
+{
+    QBuffer buffer(&packed);
+    buffer.open(QIODevice::ReadOnly);
+    ByteSource source(buffer, true, u"x.gz"_s);
+    if (ahead)
+        source.readAhead();
+    QByteArray out;
+    char piece[7777];
+    while (const qsizetype got = source.read(piece, sizeof piece))
+        out.append(piece, got);
+    return out;
+}
+
+} // namespace
+
+void TestImportParsers::gzipStreams_data()
+{
+    QTest::addColumn<bool>("ahead");
+    QTest::newRow("inflated as read") << false;
+    QTest::newRow("inflated ahead") << true;
+}
+
 void TestImportParsers::gzipStreams()
 {
+    QFETCH(bool, ahead);
     QRandomGenerator random(5);
-    QByteArray data(300000, '\0');
+    // Several of the pieces the reading thread hands over.
+    QByteArray data(3'000'000, '\0');
     for (char &c : data)
         c = char(random.bounded(16));
     const QByteArray packed = gzipped(data);
-    QCOMPARE(gunzip(packed, u"x.gz"_s), data);
+    QCOMPARE(inflated(packed, ahead), data);
     // Members one after another make one stream.
-    QCOMPARE(gunzip(gzipped("ab") + gzipped("cd"), u"x.gz"_s), QByteArray("abcd"));
-    QCOMPARE(gunzip(gzipped({}), u"x.gz"_s), QByteArray());
+    QCOMPARE(inflated(gzipped("ab") + gzipped("cd"), ahead), QByteArray("abcd"));
+    QCOMPARE(inflated(gzipped({}), ahead), QByteArray());
+    QCOMPARE(gunzip(packed, u"x.gz"_s), data);
 
     // Cut anywhere, or with a byte changed, it fails with a message, never silently.
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < 40; ++i) {
         QByteArray damaged = packed.left(random.bounded(packed.size()));
         if (i % 2 == 1) {
             damaged = packed;
             damaged[random.bounded(10, packed.size())] ^= char(1 << random.bounded(8));
         }
         try {
-            (void)gunzip(damaged, u"x.gz"_s);
+            (void)inflated(damaged, ahead);
             QFAIL("damaged stream accepted");
         } catch (const ImportError &error) {
             QVERIFY2(error.message().startsWith(u"x.gz: byte "_s), qPrintable(error.message()));
+        }
+    }
+}
+
+void TestImportParsers::dictzipSizes()
+{
+    // A dictzip file's header and trailer give the size of its data, whatever
+    // the length of the last chunk; a plain gzip file, or one with a member
+    // after the first, gives none.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(u"x.dict.dz"_s);
+    QRandomGenerator random(9);
+    for (const qsizetype size : {0, 1, 99, 100, 101, 250, 100000}) {
+        QByteArray data(size, '\0');
+        for (char &c : data)
+            c = char(random.bounded(256));
+        const QByteArray packed = dictzipped(data, 100);
+        QCOMPARE(gunzip(packed, path), data);
+        const QList<std::pair<QByteArray, std::optional<quint64>>> cases = {
+            {packed, quint64(size)}, {gzipped(data), std::nullopt}, {packed + gzipped("x"), std::nullopt}};
+        for (const auto &[bytes, expected] : cases) {
+            writeFiles(dir.path(), {{u"x.dict.dz"_s, bytes}});
+            QCOMPARE(dictzipDataSize(path), expected);
         }
     }
 }

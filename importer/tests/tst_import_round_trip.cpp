@@ -54,6 +54,7 @@ private Q_SLOTS:
     void roundTrip_data();
     void roundTrip();
     void manyHeadwordsInOneFile();
+    void longFieldsReadWhole();
 };
 
 void TestImportRoundTrip::roundTrip_data()
@@ -106,7 +107,7 @@ void TestImportRoundTrip::roundTrip_data()
                                     {u"head “word”"_s, shown(u"head “word”"_s, u"x"_s)},
                                     {u"“quoted”"_s, shown(u"“quoted”"_s, u"y"_s)}}
                          << u"Entries skipped:       3 (empty headword: 1, letter-file name impossible: 1, "
-                            "no translation: 1)"_s;
+                            "no translation: 1, headword too long: 0)"_s;
     QTest::newRow("csv") << Files{{u"w.csv"_s, "\"bank\",\"banque, rive\"\nquote,\"il dit \"\"oui\"\"\"\n"
                                                "multi,\"ligne un\r\nligne deux\"\n  spaced  ,  x  \n"
                                                "\"a, b\",\"c\"\n7up,\"boisson\"\n"}}
@@ -185,7 +186,7 @@ void TestImportRoundTrip::manyHeadwordsInOneFile()
     writeFiles(dir.path(), {{u"big.tsv"_s, tsv}});
     const Run run = runImporter(dir.path(), {u"big.tsv"_s, u"out"_s});
     QVERIFY2(run.status == 0, qPrintable(run.err));
-    QVERIFY2(run.out.contains(u"z.txt: 33,000 records"_s), qPrintable(run.out));
+    QVERIFY2(run.out.contains(u"z.txt: 33,000 records, the list shows the first 32,767"_s), qPrintable(run.out));
 
     QStringList words = expected.keys();
     std::sort(words.begin(), words.end());
@@ -197,6 +198,53 @@ void TestImportRoundTrip::manyHeadwordsInOneFile()
         box.replace(u'“', u'"').replace(u'”', u'"');
         QCOMPARE(box.section(u'|', 1), dictionary::properCase(expected.value(word)));
         QCOMPARE(box.section(u'|', 0, 0), dictionary::properCase(word));
+    }
+}
+
+void TestImportRoundTrip::longFieldsReadWhole()
+{
+    // Translations longer than a field of a letter file holds are cut at a
+    // word break and end with "…", a headword that long is left out, and the
+    // window reads every record whole: every headword is found, also after the
+    // long ones.
+    const qsizetype limit = dictionary::kMaxFieldLength;
+    // Three bytes of UTF-8 a character: more than a line the reader takes whole.
+    const QByteArray wide = QByteArray("辞書 ").repeated(limit / 3 + 100);
+    const QByteArray words = QByteArray("mot ").repeated(limit / 2);
+    const QByteArray tsv = "aa\t" + wide + "\nab\tcourt\n" + QByteArray(limit + 1, 'h') + "\tlong headword\n" + "ac\t" +
+                           words + "\tsecond column\nad\tfin\n";
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeFiles(dir.path(), {{u"w.tsv"_s, tsv}});
+    const Run run = runImporter(dir.path(), {u"w.tsv"_s, u"out"_s});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QVERIFY2(run.out.contains(u"Translations cut:      2 "_s), qPrintable(run.out));
+    QVERIFY2(run.out.contains(u"headword too long: 1)"_s), qPrintable(run.out));
+
+    const QString out = dir.filePath(u"out"_s);
+    QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{u"a.txt"_s});
+    const testing::ReadOutcome read = readLetterFile(out, u"a.txt"_s);
+    QVERIFY(!read.endedPastEnd);
+    QCOMPARE(read.records.size(), 4);
+    const QList<std::pair<QString, QString>> originals = {{u"aa"_s, QString::fromUtf8(wide)},
+                                                          {u"ab"_s, u"court"_s},
+                                                          {u"ac"_s, QString::fromUtf8(words) + u"; second column"_s},
+                                                          {u"ad"_s, u"fin"_s}};
+    for (qsizetype i = 0; i < originals.size(); ++i) {
+        const auto &[headword, original] = originals.at(i);
+        const QString translation = read.records.at(i).section(u'|', 1);
+        QCOMPARE(read.records.at(i).section(u'|', 0, 0), headword);
+        QVERIFY(translation.size() <= limit);
+        if (original.size() > limit) {
+            // Cut after a whole word.
+            QVERIFY(translation.endsWith(u'…'));
+            QVERIFY(original.startsWith(translation.chopped(1)));
+            QCOMPARE(original.at(translation.size() - 1), u' ');
+            QVERIFY(translation.size() > limit - 8);
+        } else {
+            QCOMPARE(translation, original);
+        }
+        QCOMPARE(lookUp(out, headword), shown(headword, dictionary::displayText(translation)));
     }
 }
 
