@@ -81,7 +81,7 @@ int runImport(const ImportOptions &options, std::FILE *out, std::FILE *err)
     clock.start();
     QString summary;
     try {
-        OutputFolder folder(options.output, options.force);
+        OutputFolder folder(options.output, options.force, options.source);
         for (const QString &leftover : folder.removedLeftovers())
             print(err, u"lexorra-import: removed "_s + leftover + u", left behind by an import that was killed\n"_s);
         EntryCollector collector;
@@ -92,7 +92,6 @@ int runImport(const ImportOptions &options, std::FILE *out, std::FILE *err)
         if (written.headwords == 0)
             throw ImportError(options.source +
                               u": nothing to import: no entry has both a headword and a translation"_s);
-        folder.stamp(options.source);
 
         // The menu entry is written before the folder moves into place, so
         // that a full disk leaves neither; put in place, it replaces an entry

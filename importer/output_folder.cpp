@@ -135,6 +135,21 @@ bool isWorkFolderName(const QByteArray &name)
     });
 }
 
+// Whether the unlocked work folder @p folder holds nothing but what an import
+// puts there, so that removing it loses nothing of the user's.
+bool isLeftover(const QString &folder)
+{
+    try {
+        QList<QByteArray> names = listFolder(folder);
+        names.removeIf([&](const QByteArray &name) {
+            return (name == ".a" || name == ".b") && ::rmdir((encoded(folder) + '/' + name).constData()) == 0;
+        });
+        return names.isEmpty() || firstForeignEntry(folder, names).isEmpty();
+    } catch (const ImportError &) {
+        return false;
+    }
+}
+
 bool sameFile(int fd, const QByteArray &path)
 {
     struct stat opened = {};
@@ -150,7 +165,7 @@ QString stampFileName()
     return u".lexorra-import"_s;
 }
 
-OutputFolder::OutputFolder(const QString &target, bool replace)
+OutputFolder::OutputFolder(const QString &target, bool replace, const QString &source)
     : m_target(QDir::cleanPath(QFileInfo(target).absoluteFilePath())), m_replace(replace)
 {
     const Target state = checkTarget();
@@ -159,6 +174,7 @@ OutputFolder::OutputFolder(const QString &target, bool replace)
     try {
         removeLeftovers(parent);
         makeWorkFolder(parent);
+        stamp(source);
         if (state == Target::Replaceable)
             checkExchange();
     } catch (...) {
@@ -209,6 +225,10 @@ OutputFolder::Target OutputFolder::checkTarget() const
 void OutputFolder::removeLeftovers(const QString &parent)
 {
     // The lock of a live import is held; that of a killed one went with it.
+    // A folder that only looks like a work folder is never removed: a killed
+    // import's holds nothing but the stamp it got first and letter files (or,
+    // killed after an exchange, the old import); it is empty when the kill
+    // came before the stamp, and may hold the exchange check's two folders.
     for (const QByteArray &name : listFolder(parent)) {
         if (!isWorkFolderName(name))
             continue;
@@ -216,7 +236,8 @@ void OutputFolder::removeLeftovers(const QString &parent)
         const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0)
             continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && QDir(QFile::decodeName(path)).removeRecursively())
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && isLeftover(QFile::decodeName(path)) &&
+            QDir(QFile::decodeName(path)).removeRecursively())
             m_removedLeftovers.append(QFile::decodeName(path));
         ::close(fd);
     }
@@ -276,6 +297,21 @@ void OutputFolder::stamp(const QString &source)
                  kStampStart.toByteArray() + LEXORRA_VERSION "\nSource: " + name + '\n');
 }
 
+void OutputFolder::syncContents() const
+{
+    for (const QByteArray &name : listFolder(m_work)) {
+        const int fd = ::open((encoded(m_work) + '/' + name).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        const bool synced = fd >= 0 && ::fsync(fd) == 0;
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        if (!synced)
+            throw ImportError(m_work + u'/' + QFile::decodeName(name) + u": cannot write: "_s + systemReason(error));
+    }
+    if (::fsync(m_lock) != 0)
+        throw ImportError(m_work + u": cannot write: "_s + systemReason(errno));
+}
+
 void OutputFolder::commit()
 {
     // Checked again: the target may have changed while the import ran.
@@ -289,6 +325,9 @@ void OutputFolder::commit()
         m_committed = true;
         return;
     }
+    // The exchange is the old folder's end: what replaces it must be on the
+    // disk first, or a power cut right after could leave neither whole.
+    syncContents();
     pauseAt("exchange");
     if (::renameat2(AT_FDCWD, work.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) != 0)
         throw ImportError(m_target + u": cannot exchange it with the new folder: "_s + systemReason(errno));

@@ -20,8 +20,9 @@ public:
     /// that cannot be listed, or a folder that is not empty, unless @p replace
     /// and it holds nothing but what an import writes. Removes the work folders
     /// that killed imports left in the parent, makes the parent when it is
-    /// missing and then the work folder. Throws ImportError.
-    OutputFolder(const QString &target, bool replace);
+    /// missing and then the work folder, stamped at once as an import of
+    /// @p source. Throws ImportError.
+    OutputFolder(const QString &target, bool replace, const QString &source);
     ~OutputFolder();
     Q_DISABLE_COPY_MOVE(OutputFolder)
 
@@ -31,9 +32,6 @@ public:
     [[nodiscard]] const QString &targetPath() const { return m_target; }
     /// Work folders of killed imports removed on the way in.
     [[nodiscard]] const QStringList &removedLeftovers() const { return m_removedLeftovers; }
-
-    /// Marks the work folder as an import's, of @p source. Throws ImportError.
-    void stamp(const QString &source);
 
     /// Puts the work folder in the target's place. An old target is exchanged
     /// with it in one step, then removed: the target exists at every moment,
@@ -45,7 +43,9 @@ private:
     [[nodiscard]] Target checkTarget() const;
     void removeLeftovers(const QString &parent);
     void makeWorkFolder(const QString &parent);
+    void stamp(const QString &source);
     void checkExchange() const;
+    void syncContents() const;
 
     QString m_target;
     bool m_replace;

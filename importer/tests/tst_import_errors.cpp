@@ -317,7 +317,7 @@ void TestImportErrors::fullDisk_data()
 
     QTest::newRow("letter files")
         << u"disk"_s << u"disk/out"_s
-        << u"/disk/\\.out\\.importing-\\w{6}/.\\.txt: cannot write: No space left on device$"_s;
+        << u"/disk/\\.out\\.importing-\\w{6}/[^/]+: cannot write: No space left on device$"_s;
     QTest::newRow("menu entry") << u"data/applications"_s << u"out"_s
                                 << u"/data/applications/org\\.lexorra\\.Lexorra\\.Small\\.desktop: cannot write: "
                                    "No space left on device$"_s;
@@ -433,16 +433,20 @@ void TestImportErrors::killed()
 void TestImportErrors::liveImportKept()
 {
     // The work folder of an import that is still running is not taken for a
-    // leftover: that import goes on to the end.
+    // leftover: that import goes on to the end. Nor is a user's folder that
+    // only has a work folder's name.
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     writeFiles(dir.path(), {{u"w.tsv"_s, "new\tnouveau\nzoo\tzoo\n"}});
+    const QString lookalike = dir.filePath(u".notes.importing-Ab12Cd"_s);
+    QVERIFY(QDir().mkdir(lookalike));
+    writeFiles(lookalike, {{u"a.txt"_s, "my own notes\n"}});
     QProcess process;
     process.setWorkingDirectory(dir.path());
     process.setProcessEnvironment(environmentWith(u"LEXORRA_IMPORT_PAUSE_AT"_s, u"writing"_s));
     process.setReadChannel(QProcess::StandardError);
     process.start(QStringLiteral(LEXORRA_IMPORT_PATH), {u"w.tsv"_s, u"out"_s, u"--quiet"_s});
-    while (!process.peek(100).contains("paused at writing"))
+    while (!process.peek(4096).contains("paused at writing"))
         QVERIFY2(process.waitForReadyRead(60000), "the import never stopped at its point");
 
     const Run other = runImporter(dir.path(), {u"w.tsv"_s, u"other"_s, u"--quiet"_s});
@@ -454,7 +458,8 @@ void TestImportErrors::liveImportKept()
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 0);
     QCOMPARE(lookUp(dir.filePath(u"out"_s), u"zoo"_s), shown(u"zoo"_s, u"zoo"_s));
-    QCOMPARE(entries(dir.path()), (QStringList{u"other"_s, u"out"_s, u"w.tsv"_s}));
+    QCOMPARE(entries(dir.path()), (QStringList{u".notes.importing-Ab12Cd"_s, u"other"_s, u"out"_s, u"w.tsv"_s}));
+    QCOMPARE(entries(lookalike), QStringList{u"a.txt"_s});
 }
 
 void TestImportErrors::boundedMemory_data()
