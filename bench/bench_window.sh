@@ -18,6 +18,7 @@
 #   bench/bench_window.sh [BUILD_DIR]        (default build/release)
 #   LEXORRA=/other/lexorra bench/bench_window.sh
 #   LEXORRA_B=/other/lexorra bench/bench_window.sh   (both builds, interleaved)
+#   TRACE=1 ROUNDS=1 bench/bench_window.sh   (every drawing the server reports, with times)
 #
 # When goldendict is installed, with the same dictionary, it is timed in the
 # same rounds, interleaved (typing the word in its search line, Enter, its
@@ -98,5 +99,7 @@ fi
 
 rounds="${ROUNDS:-10}"
 echo "load: $(uptime)"
-"$probe" --rounds "$rounds" "$found" "$missing" "${subjects[@]}"
+trace=()
+[[ -n "${TRACE:-}" ]] && trace=(--trace)
+"$probe" --rounds "$rounds" "${trace[@]}" "$found" "$missing" "${subjects[@]}"
 echo "load: $(uptime)"

@@ -9,7 +9,7 @@
 // a blinking text cursor. Input goes through the XTEST extension, as from a
 // keyboard and a mouse.
 //
-//   window_probe [--rounds N] FOUND MISSING SUBJECT...
+//   window_probe [--rounds N] [--trace] FOUND MISSING SUBJECT...
 //   window_probe --soak N FOUND MISSING SUBJECT
 //
 // SUBJECT is "--lexorra LABEL COMMAND" (a program looked up through a click
@@ -25,7 +25,9 @@
 // subject's ratio to the first.
 //
 // --soak makes 10 lookups, then N more as fast as the windows allow, and
-// prints the resident memory along the way.
+// prints the resident memory along the way. --trace prints every drawing the
+// server reports while the probe waits for a result, stamped on the clock
+// that programs read as CLOCK_MONOTONIC, to line up with their own traces.
 //
 // Run by bench/bench_window.sh and bench/bench_soak.sh, which provide the X
 // server, the window manager and the dictionary in the working directory.
@@ -102,6 +104,11 @@ int ignoreErrors(::Display *, XErrorEvent *)
 double msBetween(Clock::time_point from, Clock::time_point to)
 {
     return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double msSinceBoot(Clock::time_point at)
+{
+    return std::chrono::duration<double, std::milli>(at.time_since_epoch()).count();
 }
 
 double median(std::vector<double> samples)
@@ -236,8 +243,22 @@ public:
             }
             return last && Clock::now() - *last >= m_pace.quiet;
         });
+        if (m_trace) {
+            std::fprintf(stderr, "trace: from %.3f ms, drawing in %d,%d %dx%d:\n", msSinceBoot(since), area.x, area.y,
+                         area.width, area.height);
+            for (const Damage &damage : m_damage) {
+                if (damage.at >= since)
+                    std::fprintf(stderr, "trace:   %8.3f ms (%+7.2f)  %d,%d %dx%d%s\n", msSinceBoot(damage.at),
+                                 msBetween(since, damage.at), damage.area.x, damage.area.y, damage.area.width,
+                                 damage.area.height, damage.area.intersects(area) ? "" : "  (elsewhere)");
+            }
+        }
         return quiet ? msBetween(since, *last) : NAN;
     }
+
+    /// Prints every drawing seen while waiting for a result, with the time
+    /// of the clock that programs read as CLOCK_MONOTONIC.
+    void setTrace(bool trace) { m_trace = trace; }
 
     /// The rectangle of @p window's client area on the screen.
     Rect clientRect(Window window)
@@ -425,6 +446,7 @@ private:
     Atom m_pidAtom = 0;
     Atom m_utf8Atom = 0;
     Pace m_pace = kHandPace;
+    bool m_trace = false;
     std::vector<Damage> m_damage;
 };
 
@@ -733,7 +755,7 @@ int soak(Desktop &desktop, const Subject &subject, const std::string &foundWord,
 int usage(const char *name)
 {
     std::fprintf(stderr,
-                 "usage: %s [--rounds N | --soak N] FOUND_WORD MISSING_WORD "
+                 "usage: %s [--rounds N | --soak N] [--trace] FOUND_WORD MISSING_WORD "
                  "(--lexorra LABEL COMMAND | --peer LABEL COMMAND)...\n",
                  name);
     return 2;
@@ -745,11 +767,14 @@ int main(int argc, char **argv)
 {
     int rounds = 15;
     int soakLookups = 0;
+    bool trace = false;
     std::vector<std::string> words;
     std::vector<Subject> subjects;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--rounds" || arg == "--soak") && i + 1 < argc) {
+        if (arg == "--trace") {
+            trace = true;
+        } else if ((arg == "--rounds" || arg == "--soak") && i + 1 < argc) {
             (arg == "--rounds" ? rounds : soakLookups) = std::max(1, std::atoi(argv[++i]));
         } else if ((arg == "--lexorra" || arg == "--peer") && i + 2 < argc) {
             subjects.push_back({arg == "--lexorra" ? Kind::Prompt : Kind::SearchLine, argv[i + 1], argv[i + 2]});
@@ -768,6 +793,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "window_probe: no X display with the DAMAGE and XTEST extensions\n");
         return 1;
     }
+    desktop.setTrace(trace);
     if (!desktop.mapKeysFor(words)) {
         std::fprintf(stderr, "window_probe: no free key for a character of '%s' or '%s'\n", foundWord.c_str(),
                      missingWord.c_str());
