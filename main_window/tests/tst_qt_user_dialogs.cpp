@@ -24,6 +24,7 @@ private Q_SLOTS:
     void promptEscCancels();
     void idleWorkWhileTyping();
     void noHiddenWindowStaysBehind();
+    void nothingPilesUpOverLookups();
     void messageBox_data();
     void messageBox();
     void busyCursor_data();
@@ -150,6 +151,37 @@ void TestQtUserDialogs::noHiddenWindowStaysBehind()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(count("QMessageBox", true) + count("QMessageBox", false), 0);
     QCOMPARE(count("QInputDialog", true) + count("QInputDialog", false), 0);
+}
+
+void TestQtUserDialogs::nothingPilesUpOverLookups()
+{
+    // A long session makes a prompt and, for a found word, a box per lookup;
+    // each goes with its lookup, also when the prompt is cancelled and the
+    // box made ahead waits for the next one.
+    QtUserDialogs dialogs(nullptr);
+    const auto lookUp = [&](int round) {
+        const bool accept = round % 3 != 2;
+        ModalScript script;
+        script.answerPrompt(u"apple"_s, accept);
+        SeenBox seen;
+        if (accept)
+            script.acknowledgeBox(&seen);
+        script.start();
+        const QString reply = dialogs.prompt(u"m"_s, u"t"_s);
+        if (accept)
+            dialogs.messageBox(u"Pomme"_s, reply, lexorra::dictionary::MessageIcon::Information);
+        script.stop();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return script.ranAsWritten() && reply == (accept ? u"apple"_s : QString());
+    };
+    QVERIFY(lookUp(0));
+    const qsizetype widgets = QApplication::allWidgets().size();
+    for (int round = 1; round <= 30; ++round) {
+        QVERIFY2(lookUp(round), qPrintable(u"round %1"_s.arg(round)));
+        // After a cancel, the box made ahead waits: one box's widgets more.
+        if (round % 3 != 2)
+            QCOMPARE(QApplication::allWidgets().size(), widgets);
+    }
 }
 
 void TestQtUserDialogs::messageBox_data()
