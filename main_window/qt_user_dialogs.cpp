@@ -10,6 +10,8 @@
 #include <QPalette>
 #include <QTimer>
 
+#include <utility>
+
 namespace lexorra {
 
 namespace {
@@ -35,12 +37,31 @@ void keepTitleVisible(QMessageBox &box)
 } // namespace
 
 QtUserDialogs::QtUserDialogs(QWidget *parent) : m_parent(parent)
-{}
+{
+    m_disposal.setSingleShot(true);
+    m_disposal.setInterval(kDisposalDelayMs);
+    QObject::connect(&m_disposal, &QTimer::timeout, &m_disposal, [this] { disposeNow(); });
+}
 
 QtUserDialogs::~QtUserDialogs()
 {
-    delete m_lastPrompt;
+    disposeNow();
     delete m_nextBox;
+}
+
+void QtUserDialogs::disposeLater(QWidget *closed)
+{
+    m_closed.append(closed);
+    m_disposal.start();
+}
+
+void QtUserDialogs::disposeNow()
+{
+    m_disposal.stop();
+    // A box's parent may have taken it along already.
+    const QList<QPointer<QWidget>> closed = std::exchange(m_closed, {});
+    for (const QPointer<QWidget> &window : closed)
+        delete window.data();
 }
 
 std::unique_ptr<QMessageBox> QtUserDialogs::newMessageBox() const
@@ -64,9 +85,9 @@ std::unique_ptr<QMessageBox> QtUserDialogs::newMessageBox() const
 
 QString QtUserDialogs::prompt(const QString &message, const QString &title)
 {
-    delete m_lastPrompt;
+    // At most one lookup's closed windows are left, whatever the pace.
+    disposeNow();
     auto *dialog = new QInputDialog(m_parent);
-    m_lastPrompt = dialog;
     dialog->setObjectName(kPromptName.toString());
     dialog->setInputMode(QInputDialog::TextInput);
     dialog->setWindowTitle(title);
@@ -96,9 +117,7 @@ QString QtUserDialogs::prompt(const QString &message, const QString &title)
     }
     const bool accepted = dialog->exec() == QDialog::Accepted;
     const QString reply = accepted ? dialog->textValue() : QString();
-    // Taking the closed prompt apart costs a while; the lookup, and the box
-    // or listing that shows its outcome, need not wait for it.
-    dialog->deleteLater();
+    disposeLater(dialog);
     return reply;
 }
 
@@ -115,6 +134,7 @@ void QtUserDialogs::messageBox(const QString &text, const QString &title, dictio
     box->setText(text);
     keepTitleVisible(*box);
     box->exec();
+    disposeLater(box.release());
 }
 
 void QtUserDialogs::setWhileTyping(std::function<bool(const QString &)> typed, std::function<bool()> idle)

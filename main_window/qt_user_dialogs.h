@@ -2,7 +2,9 @@
 
 #include "lookup_interfaces.h"
 
+#include <QList>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -45,15 +47,24 @@ public:
     /// is idle, until it returns false or the prompt closes.
     void setWhileTyping(std::function<bool(const QString &)> typed, std::function<bool()> idle);
 
+    /// How long a closed prompt or box stays, hidden, before it is taken
+    /// apart: by then the lookup's result is on screen.
+    static constexpr int kDisposalDelayMs = 100;
+
 private:
     [[nodiscard]] std::unique_ptr<QMessageBox> newMessageBox() const;
+    // Takes @p closed apart after the disposal delay, or at the next prompt.
+    void disposeLater(QWidget *closed);
+    void disposeNow();
 
     QPointer<QWidget> m_parent;
     // The box for the next message, made ahead of time; its parent may take
     // it along when it goes.
     QPointer<QMessageBox> m_nextBox;
-    // The latest prompt, until its deletion, which waits for the event loop.
-    QPointer<QWidget> m_lastPrompt;
+    // Closed prompts and boxes: taking one apart costs a millisecond or two,
+    // which the drawing of the lookup's result need not wait for.
+    QList<QPointer<QWidget>> m_closed;
+    QTimer m_disposal;
     std::function<bool(const QString &)> m_typed;
     std::function<bool()> m_idle;
     bool m_busy = false;
