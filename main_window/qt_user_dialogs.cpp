@@ -64,10 +64,38 @@ void QtUserDialogs::disposeNow()
         delete window.data();
 }
 
+QIcon QtUserDialogs::dialogIcon() const
+{
+    const QIcon full = m_parent ? m_parent->windowIcon() : QGuiApplication::windowIcon();
+    if (full.cacheKey() != m_dialogIconSource) {
+        m_dialogIconSource = full.cacheKey();
+        // Made once per icon of the main window: a new icon would take new
+        // places in the pixmap cache.
+        const QList<QSize> sizes = full.availableSizes();
+        QIcon small;
+        for (const QSize &size : sizes) {
+            if (size.width() <= kDialogIconSize && size.height() <= kDialogIconSize)
+                small.addPixmap(full.pixmap(size));
+        }
+        // Without a smaller size, or with nothing to leave out, the boxes
+        // keep the icon they take from their parent.
+        const bool leavesOut = !small.isNull() && small.availableSizes().size() < sizes.size();
+        m_dialogIcon = leavesOut ? small : QIcon();
+    }
+    return m_dialogIcon;
+}
+
+void QtUserDialogs::giveDialogIcon(QWidget &window) const
+{
+    if (const QIcon icon = dialogIcon(); !icon.isNull())
+        window.setWindowIcon(icon);
+}
+
 std::unique_ptr<QMessageBox> QtUserDialogs::newMessageBox() const
 {
     auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Ok, m_parent);
     box->setObjectName(kMessageBoxName.toString());
+    giveDialogIcon(*box);
     keepEmptyTitleEmpty(box.get());
     // Translations come from files: show them as written, never as markup.
     box->setTextFormat(Qt::PlainText);
@@ -89,6 +117,7 @@ QString QtUserDialogs::prompt(const QString &message, const QString &title)
     disposeNow();
     auto *dialog = new QInputDialog(m_parent);
     dialog->setObjectName(kPromptName.toString());
+    giveDialogIcon(*dialog);
     dialog->setInputMode(QInputDialog::TextInput);
     dialog->setWindowTitle(title);
     keepEmptyTitleEmpty(dialog);

@@ -5,6 +5,8 @@
 #include "qt_user_dialogs.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QGuiApplication>
 #include <QTest>
 
@@ -26,6 +28,8 @@ private Q_SLOTS:
     void noHiddenWindowStaysBehind();
     void nothingPilesUpOverLookups();
     void closedWindowsGoAfterTheLookup();
+    void dialogsCarryTheSmallerIcons_data();
+    void dialogsCarryTheSmallerIcons();
     void messageBox_data();
     void messageBox();
     void busyCursor_data();
@@ -232,6 +236,65 @@ void TestQtUserDialogs::nothingPilesUpOverLookups()
     // After a cancel, the box made ahead waits for the next prompt: the last
     // round accepts.
     QTRY_COMPARE(QApplication::allWidgets().size(), widgets);
+}
+
+void TestQtUserDialogs::dialogsCarryTheSmallerIcons_data()
+{
+    QTest::addColumn<QList<int>>("sizes");
+    QTest::addColumn<QList<int>>("carried");
+    // Empty: the dialogs keep the icon they take from their parent.
+    QTest::newRow("the program's icon") << QList<int>{32, 48, 64, 256} << QList<int>{32, 48, 64};
+    QTest::newRow("nothing to leave out") << QList<int>{16, 32} << QList<int>{};
+    QTest::newRow("only large sizes") << QList<int>{128, 256} << QList<int>{};
+    QTest::newRow("no icon") << QList<int>{} << QList<int>{};
+}
+
+void TestQtUserDialogs::dialogsCarryTheSmallerIcons()
+{
+    QFETCH(QList<int>, sizes);
+    QFETCH(QList<int>, carried);
+    QIcon icon;
+    for (int size : sizes) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(QColor::fromHsv(size % 360, 255, 255));
+        icon.addPixmap(pixmap);
+    }
+    QWidget parent;
+    parent.setWindowIcon(icon);
+    const QIcon inherited = parent.windowIcon();
+    QtUserDialogs dialogs(&parent);
+
+    QList<QIcon> seen;
+    ModalScript script;
+    const auto look = [&](QWidget *modal) {
+        seen.append(modal->windowIcon());
+        modal->close();
+    };
+    for (int i = 0; i < 4; ++i)
+        script.then(look);
+    script.start();
+    for (int i = 0; i < 2; ++i) {
+        (void)dialogs.prompt(u"m"_s, u"t"_s);
+        dialogs.messageBox(u"Pomme"_s, u"Apple"_s, lexorra::dictionary::MessageIcon::Information);
+    }
+    script.stop();
+    QVERIFY(script.ranAsWritten());
+    QCOMPARE(seen.size(), 4);
+    for (const QIcon &shown : seen) {
+        if (carried.isEmpty()) {
+            QCOMPARE(shown.cacheKey(), inherited.cacheKey());
+            continue;
+        }
+        QList<int> shownSizes;
+        for (const QSize &size : shown.availableSizes())
+            shownSizes.append(size.width());
+        QCOMPARE(shownSizes, carried);
+        for (int size : carried)
+            QCOMPARE(shown.pixmap(QSize(size, size)).toImage(), icon.pixmap(QSize(size, size)).toImage());
+        // One icon for every prompt and box: a new one would take new places
+        // in the pixmap cache.
+        QCOMPARE(shown.cacheKey(), seen.first().cacheKey());
+    }
 }
 
 void TestQtUserDialogs::messageBox_data()
