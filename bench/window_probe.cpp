@@ -338,6 +338,22 @@ public:
         return true;
     }
 
+    /// Waits until the window manager manages new windows: it announces
+    /// itself a little before, and a window mapped in between stays
+    /// unmanaged for good. A window of the probe's own is mapped until the
+    /// manager lists it.
+    bool waitForWindowManager()
+    {
+        const Window own = XCreateSimpleWindow(m_display, m_root, 0, 0, 10, 10, 0, 0, 0);
+        XMapWindow(m_display, own);
+        XFlush(m_display);
+        const bool managed = waitFor([&] { return isManaged(own); });
+        XDestroyWindow(m_display, own);
+        XFlush(m_display);
+        waitFor([&] { return !isManaged(own); });
+        return managed;
+    }
+
     /// The managed top-level windows of process @p pid, oldest first.
     std::vector<Window> clientsOf(pid_t pid)
     {
@@ -794,6 +810,10 @@ int main(int argc, char **argv)
         return 1;
     }
     desktop.setTrace(trace);
+    if (!desktop.waitForWindowManager()) {
+        std::fprintf(stderr, "window_probe: the window manager does not manage new windows\n");
+        return 1;
+    }
     if (!desktop.mapKeysFor(words)) {
         std::fprintf(stderr, "window_probe: no free key for a character of '%s' or '%s'\n", foundWord.c_str(),
                      missingWord.c_str());

@@ -120,4 +120,6 @@ for _ in $(seq 100); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id' && break
     sleep 0.05
 done
-sleep 0.5 # the window manager announces itself a little before it manages windows
+# The window manager announces itself a little before it manages windows;
+# window_probe makes sure, with a window of its own, before it times anything.
+sleep 0.5
