@@ -1,121 +1,105 @@
 #!/usr/bin/env bash
-# Times lookups through the real main window on a big letter file, as a user
-# makes them: under its own X server (Xvfb) and window manager (openbox), with
-# input synthesized through XTEST, on a 63,109-record, 8.8 MB s.txt made up
-# for the run. Prints medians over ROUNDS rounds (default 15) of
-#   - Enter in the prompt to the found word's box drawn,
-#   - Enter on the box (OK) to the listing drawn,
-#   - Enter in the prompt to a missing word's listing drawn,
-#   - the first lookup after start (a fresh start per round),
-# and the resident memory after 10 lookups. See bench/window_probe.cpp for
-# what "drawn" means. Run by hand, never by the tests:
+# Times lookups through the real main window as a user makes them: under its
+# own X server (Xvfb) and window manager (openbox), with input synthesized
+# through XTEST, in the German-English dictionary imported with lexorra-import
+# when Debian's dict-freedict-deu-eng is installed, else in a made-up
+# 63,109-record s.txt. Each round starts the program afresh and makes ten
+# lookups (found, missing, in turn); prints medians over ROUNDS rounds
+# (default 10) of
+#   - the start to the main window drawn,
+#   - the first lookup after start (Enter to the found word's result),
+#   - Enter to the found word's box drawn, and OK to the listing drawn,
+#   - Enter to a missing word's listing drawn,
+#   - the resident memory after the 10 lookups.
+# See bench/window_probe.cpp for what "drawn" means. Run by hand, never by the
+# tests:
 #
-#   cmake --preset release && cmake --build --preset release --target lexorra window_probe
+#   cmake --preset release && cmake --build --preset release --target lexorra lexorra-import window_probe
 #   bench/bench_window.sh [BUILD_DIR]        (default build/release)
 #   LEXORRA=/other/lexorra bench/bench_window.sh
+#   LEXORRA_B=/other/lexorra bench/bench_window.sh   (both builds, interleaved)
+#   TRACE=1 ROUNDS=1 bench/bench_window.sh   (every drawing the server reports, with times)
+#
+# When goldendict is installed, with the same dictionary, it is timed in the
+# same rounds, interleaved (typing the word in its search line, Enter, its
+# article drawn), and the table gives each figure's ratio. PEER=none leaves it
+# out. It runs with a settings folder of its own, with the German-English
+# dictionary only, no online sources or full-text index, and no network
+# (unshare -n).
 #
 # Needs: Xvfb, openbox, x11-utils, python3; window_probe needs libxtst-dev and
 # libxdamage-dev at build time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bench_name=bench_window
+source bench/window_session.sh
 
-build="$(realpath "${1:-build/release}")"
-# LEXORRA=path times another build of the program with the same probe.
-program="$(realpath "${LEXORRA:-$build/main_window/lexorra}")"
-probe="$build/bench/window_probe"
-rounds="${ROUNDS:-15}"
-for tool in "$program" "$probe"; do
-    if [[ ! -x "$tool" ]]; then
-        echo "bench_window: $tool is missing; build the targets lexorra and window_probe first" >&2
+subjects=(--lexorra lexorra "cd '$dictionary' && exec '$program'")
+if [[ -n "${LEXORRA_B:-}" ]]; then
+    subjects+=(--lexorra lexorra-B "cd '$dictionary' && exec '$(realpath "$LEXORRA_B")'")
+fi
+
+if [[ "${PEER:-auto}" == none ]]; then
+    echo "peer: left out (PEER=none)"
+elif ! command -v goldendict > /dev/null; then
+    echo "peer: goldendict is not installed, no comparison"
+elif [[ ! -r "$dictd_index" ]]; then
+    echo "peer: goldendict needs dict-freedict-deu-eng, which is not installed; no comparison"
+else
+    # Its own settings: the German-English dictionary and nothing that reaches
+    # out, polls or indexes in the background while it is timed.
+    peer_home="$work/goldendict-home"
+    mkdir -p "$peer_home/.config/goldendict" "$work/goldendict-dicts"
+    ln -s "$dictd_index" "${dictd_index%.index}.dict.dz" "$work/goldendict-dicts/"
+    cat > "$peer_home/.config/goldendict/config" << EOF
+<config>
+ <paths>
+  <path recursive="0">$work/goldendict-dicts</path>
+ </paths>
+ <mediawikis/>
+ <websites/>
+ <programs/>
+ <preferences>
+  <enableTrayIcon>0</enableTrayIcon>
+  <closeToTray>0</closeToTray>
+  <enableMainWindowHotkey>0</enableMainWindowHotkey>
+  <enableClipboardHotkey>0</enableClipboardHotkey>
+  <enableScanPopup>0</enableScanPopup>
+  <checkForNewReleases>0</checkForNewReleases>
+  <disallowContentFromOtherSites>1</disallowContentFromOtherSites>
+  <fullTextSearch>
+   <enabled>0</enabled>
+  </fullTextSearch>
+ </preferences>
+</config>
+EOF
+    peer_command="HOME='$peer_home' exec unshare -n goldendict"
+    # Its first start builds its index of the dictionary; the timed starts
+    # then find it.
+    echo "peer: goldendict $(dpkg-query -W -f '${Version}' goldendict 2> /dev/null || true), indexing the dictionary"
+    (eval "$peer_command") > "$work/goldendict.log" 2>&1 &
+    indexer=$!
+    shown=
+    for _ in $(seq 1200); do
+        for window in $(xprop -root _NET_CLIENT_LIST 2> /dev/null | grep -o '0x[0-9a-f]*'); do
+            xprop -id "$window" _NET_WM_NAME 2> /dev/null | grep -q '"GoldenDict"' && shown=yes
+        done
+        [[ -n "$shown" ]] && break
+        sleep 0.5
+    done
+    sleep 2
+    kill "$indexer" 2> /dev/null || true
+    wait "$indexer" 2> /dev/null || true
+    if [[ -z "$shown" ]]; then
+        echo "$bench_name: goldendict did not open its window within 10 minutes; see $work/goldendict.log" >&2
         exit 1
     fi
-done
-for tool in Xvfb openbox xdpyinfo xprop python3; do
-    command -v "$tool" > /dev/null || { echo "bench_window: $tool is not installed" >&2; exit 1; }
-done
-
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2> /dev/null || true
-        wait "$pid" 2> /dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# The letter file: headwords of German shape starting with "s", in order, each
-# with a translation of a few words up to a few hundred characters, quoted
-# when it holds a comma. The same seed gives the same file every run.
-read -r found missing < <(python3 - "$work/s.txt" << 'EOF'
-import random, sys
-
-random.seed(9)
-records = 63109
-syllables = ("schl sch str spr st sp sa se si so su sä sö sü ta te ti to tu la le li lo lu "
-             "ma me mi mo mu na ne ni no nu ra re ri ro ru ba be bi bo bu ge gi go ke ki ko "
-             "ung ein ier ach eit en er el ig lich keit heit").split()
-words = ("the of to and a in is it you that he was for on are as with his they at be this have "
-         "from or one had by word but not what all were we when your can said there use an each "
-         "which she do how their if will up other about out many then them these so some her would "
-         "make like him into time has look two more write go see number no way could people my than "
-         "first water been call who oil its now find long down day did get come made may part").split()
-
-headwords = set()
-while len(headwords) < records:
-    word = "s" + "".join(random.choice(syllables) for _ in range(random.randint(1, 4)))
-    headwords.add(word)
-headwords = sorted(headwords)
-
-def translation():
-    roll = random.random()
-    length = random.randint(36, 116) if roll < 0.7 else random.randint(116, 280) if roll < 0.95 else random.randint(280, 450)
-    parts = []
-    while sum(len(p) + 2 for p in parts) < length:
-        parts.append(" ".join(random.choice(words) for _ in range(random.randint(1, 4))))
-    text = ", ".join(parts)
-    return '"' + text + '"' if "," in text else text
-
-with open(sys.argv[1], "w", encoding="utf-8", newline="\n") as out:
-    for word in headwords:
-        out.write(word + "," + translation() + "\n")
-
-# A word near the end that can be typed as plain letters, and one that is
-# missing: no headword shares its first three letters either.
-found = next(w for w in reversed(headwords[:-40]) if w.isascii() and w.isalpha())
-missing = "szqxv"
-assert missing not in headwords and not any(w.startswith("szq") for w in headwords)
-print(found, missing)
-EOF
-)
-size=$(stat -c %s "$work/s.txt")
-echo "letter file: $(wc -l < "$work/s.txt") records, $size bytes; found word '$found', missing word '$missing'"
-
-# A free display of our own.
-display=90
-while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do
-    display=$((display + 1))
-done
-export DISPLAY=":$display"
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-    xdpyinfo > /dev/null 2>&1 && break
-    sleep 0.05
-done
-openbox > "$work/openbox.log" 2>&1 &
-pids=($! "${pids[@]}")
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q 'window id' && break
-    sleep 0.05
-done
-sleep 0.5 # the window manager announces itself a little before it manages windows
-
-(cd "$work" && "$probe" "$program" "$found" "$missing" "$rounds")
-
-if command -v goldendict > /dev/null; then
-    echo "goldendict is installed, but this script does not time it"
-else
-    echo "goldendict: not installed, no comparison"
+    subjects+=(--peer goldendict "$peer_command")
 fi
+
+rounds="${ROUNDS:-10}"
+echo "load: $(uptime)"
+trace=()
+[[ -n "${TRACE:-}" ]] && trace=(--trace)
+"$probe" --rounds "$rounds" "${trace[@]}" "$found" "$missing" "${subjects[@]}"
+echo "load: $(uptime)"

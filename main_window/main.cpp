@@ -3,6 +3,7 @@
 // named on its command line.
 #include "command_line.h"
 #include "frm_trans.h"
+#include "shared_icon_style.h"
 
 #include <QApplication>
 
@@ -27,6 +28,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // Lets desktops match the window with its menu entry.
     QGuiApplication::setDesktopFileName(u"org.lexorra.Lexorra"_s);
+    // Every prompt and box then shows the same icons instead of new ones.
+    lexorra::shareStandardIcons();
     lexorra::FrmTrans frmTrans;
     frmTrans.show();
     return QApplication::exec();

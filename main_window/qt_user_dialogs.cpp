@@ -10,6 +10,8 @@
 #include <QPalette>
 #include <QTimer>
 
+#include <utility>
+
 namespace lexorra {
 
 namespace {
@@ -35,18 +37,65 @@ void keepTitleVisible(QMessageBox &box)
 } // namespace
 
 QtUserDialogs::QtUserDialogs(QWidget *parent) : m_parent(parent)
-{}
+{
+    m_disposal.setSingleShot(true);
+    m_disposal.setInterval(kDisposalDelayMs);
+    QObject::connect(&m_disposal, &QTimer::timeout, &m_disposal, [this] { disposeNow(); });
+}
 
 QtUserDialogs::~QtUserDialogs()
 {
-    delete m_lastPrompt;
+    disposeNow();
     delete m_nextBox;
+}
+
+void QtUserDialogs::disposeLater(QWidget *closed)
+{
+    m_closed.append(closed);
+    m_disposal.start();
+}
+
+void QtUserDialogs::disposeNow()
+{
+    m_disposal.stop();
+    // A box's parent may have taken it along already.
+    const QList<QPointer<QWidget>> closed = std::exchange(m_closed, {});
+    for (const QPointer<QWidget> &window : closed)
+        delete window.data();
+}
+
+QIcon QtUserDialogs::dialogIcon() const
+{
+    const QIcon full = m_parent ? m_parent->windowIcon() : QGuiApplication::windowIcon();
+    if (full.cacheKey() != m_dialogIconSource) {
+        m_dialogIconSource = full.cacheKey();
+        // Made once per icon of the main window: a new icon would take new
+        // places in the pixmap cache.
+        const QList<QSize> sizes = full.availableSizes();
+        QIcon small;
+        for (const QSize &size : sizes) {
+            if (size.width() <= kDialogIconSize && size.height() <= kDialogIconSize)
+                small.addPixmap(full.pixmap(size));
+        }
+        // Without a smaller size, or with nothing to leave out, the boxes
+        // keep the icon they take from their parent.
+        const bool leavesOut = !small.isNull() && small.availableSizes().size() < sizes.size();
+        m_dialogIcon = leavesOut ? small : QIcon();
+    }
+    return m_dialogIcon;
+}
+
+void QtUserDialogs::giveDialogIcon(QWidget &window) const
+{
+    if (const QIcon icon = dialogIcon(); !icon.isNull())
+        window.setWindowIcon(icon);
 }
 
 std::unique_ptr<QMessageBox> QtUserDialogs::newMessageBox() const
 {
     auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Ok, m_parent);
     box->setObjectName(kMessageBoxName.toString());
+    giveDialogIcon(*box);
     keepEmptyTitleEmpty(box.get());
     // Translations come from files: show them as written, never as markup.
     box->setTextFormat(Qt::PlainText);
@@ -64,10 +113,11 @@ std::unique_ptr<QMessageBox> QtUserDialogs::newMessageBox() const
 
 QString QtUserDialogs::prompt(const QString &message, const QString &title)
 {
-    delete m_lastPrompt;
+    // At most one lookup's closed windows are left, whatever the pace.
+    disposeNow();
     auto *dialog = new QInputDialog(m_parent);
-    m_lastPrompt = dialog;
     dialog->setObjectName(kPromptName.toString());
+    giveDialogIcon(*dialog);
     dialog->setInputMode(QInputDialog::TextInput);
     dialog->setWindowTitle(title);
     keepEmptyTitleEmpty(dialog);
@@ -96,9 +146,7 @@ QString QtUserDialogs::prompt(const QString &message, const QString &title)
     }
     const bool accepted = dialog->exec() == QDialog::Accepted;
     const QString reply = accepted ? dialog->textValue() : QString();
-    // Taking the closed prompt apart costs a while; the lookup, and the box
-    // or listing that shows its outcome, need not wait for it.
-    dialog->deleteLater();
+    disposeLater(dialog);
     return reply;
 }
 
@@ -115,6 +163,7 @@ void QtUserDialogs::messageBox(const QString &text, const QString &title, dictio
     box->setText(text);
     keepTitleVisible(*box);
     box->exec();
+    disposeLater(box.release());
 }
 
 void QtUserDialogs::setWhileTyping(std::function<bool(const QString &)> typed, std::function<bool()> idle)

@@ -2,7 +2,10 @@
 
 #include "lookup_interfaces.h"
 
+#include <QIcon>
+#include <QList>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -45,15 +48,38 @@ public:
     /// is idle, until it returns false or the prompt closes.
     void setWhileTyping(std::function<bool(const QString &)> typed, std::function<bool()> idle);
 
+    /// The largest window icon a prompt or box carries. Window managers draw
+    /// a dialog's icon small, in its title bar; the main window's 256-pixel
+    /// icon would travel to the X server and on to the window manager, about
+    /// 300 KB, with every prompt and box.
+    static constexpr int kDialogIconSize = 64;
+
+    /// How long a closed prompt or box stays, hidden, before it is taken
+    /// apart: by then the lookup's result is on screen.
+    static constexpr int kDisposalDelayMs = 100;
+
 private:
     [[nodiscard]] std::unique_ptr<QMessageBox> newMessageBox() const;
+    // The parent's icon without its sizes over kDialogIconSize, or no icon
+    // when there is none to leave out.
+    [[nodiscard]] QIcon dialogIcon() const;
+    void giveDialogIcon(QWidget &window) const;
+    // Takes @p closed apart after the disposal delay, or at the next prompt.
+    void disposeLater(QWidget *closed);
+    void disposeNow();
 
     QPointer<QWidget> m_parent;
     // The box for the next message, made ahead of time; its parent may take
     // it along when it goes.
     QPointer<QMessageBox> m_nextBox;
-    // The latest prompt, until its deletion, which waits for the event loop.
-    QPointer<QWidget> m_lastPrompt;
+    // Closed prompts and boxes: taking one apart costs a millisecond or two,
+    // which the drawing of the lookup's result need not wait for.
+    QList<QPointer<QWidget>> m_closed;
+    QTimer m_disposal;
+    // The main window's icon as the boxes carry it, and the key of the icon
+    // it was made from.
+    mutable QIcon m_dialogIcon;
+    mutable qint64 m_dialogIconSource = 0;
     std::function<bool(const QString &)> m_typed;
     std::function<bool()> m_idle;
     bool m_busy = false;

@@ -5,6 +5,8 @@
 #include "qt_user_dialogs.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QGuiApplication>
 #include <QTest>
 
@@ -24,6 +26,10 @@ private Q_SLOTS:
     void promptEscCancels();
     void idleWorkWhileTyping();
     void noHiddenWindowStaysBehind();
+    void nothingPilesUpOverLookups();
+    void closedWindowsGoAfterTheLookup();
+    void dialogsCarryTheSmallerIcons_data();
+    void dialogsCarryTheSmallerIcons();
     void messageBox_data();
     void messageBox();
     void busyCursor_data();
@@ -147,9 +153,148 @@ void TestQtUserDialogs::noHiddenWindowStaysBehind()
     script.stop();
     QVERIFY(script.allStepsRun());
     QCOMPARE(seen.text, u"Pomme"_s);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(count("QMessageBox", true) + count("QMessageBox", false), 0);
-    QCOMPARE(count("QInputDialog", true) + count("QInputDialog", false), 0);
+    QTRY_COMPARE(count("QMessageBox", true) + count("QMessageBox", false), 0);
+    QTRY_COMPARE(count("QInputDialog", true) + count("QInputDialog", false), 0);
+}
+
+void TestQtUserDialogs::closedWindowsGoAfterTheLookup()
+{
+    // Taking a closed prompt or box apart waits until the lookup's result is
+    // drawn, or until the next prompt; meanwhile it shows nowhere.
+    const auto named = [](QStringView name) {
+        QList<QWidget *> found;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == name)
+                found.append(widget);
+        }
+        return found;
+    };
+    QtUserDialogs dialogs(nullptr);
+    ModalScript script;
+    script.answerPrompt(u"apple"_s);
+    SeenBox seen;
+    script.acknowledgeBox(&seen);
+    script.then([](QWidget *modal) { modal->close(); });
+    int promptsWhenAsked = -1;
+    script.then([&](QWidget *modal) {
+        promptsWhenAsked = int(named(QtUserDialogs::kPromptName).size());
+        modal->close();
+    });
+    script.start();
+    QCOMPARE(dialogs.prompt(u"m"_s, u"t"_s), u"apple"_s);
+    const QList<QWidget *> prompts = named(QtUserDialogs::kPromptName);
+    QCOMPARE(prompts.size(), 1);
+    QVERIFY(!prompts.first()->isVisible());
+    dialogs.messageBox(u"Pomme"_s, u"Apple"_s, lexorra::dictionary::MessageIcon::Information);
+    const QList<QWidget *> boxes = named(QtUserDialogs::kMessageBoxName);
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(!boxes.first()->isVisible());
+    QTRY_VERIFY(named(QtUserDialogs::kPromptName).isEmpty() && named(QtUserDialogs::kMessageBoxName).isEmpty());
+
+    // A prompt that comes before the delay is over takes the last lookup's
+    // windows apart first.
+    QCOMPARE(dialogs.prompt(u"m"_s, u"t"_s), QString());
+    QCOMPARE(named(QtUserDialogs::kPromptName).size(), 1);
+    QCOMPARE(dialogs.prompt(u"m"_s, u"t"_s), QString());
+    script.stop();
+    QVERIFY(script.ranAsWritten());
+    // The open prompt alone: the one closed before it is gone.
+    QCOMPARE(promptsWhenAsked, 1);
+}
+
+void TestQtUserDialogs::nothingPilesUpOverLookups()
+{
+    // A long session makes a prompt and, for a found word, a box per lookup;
+    // each goes with its lookup, also when the prompt is cancelled and the
+    // box made ahead waits for the next one.
+    QtUserDialogs dialogs(nullptr);
+    const auto lookUp = [&](int round) {
+        const bool accept = round % 3 != 2;
+        ModalScript script;
+        script.answerPrompt(u"apple"_s, accept);
+        SeenBox seen;
+        if (accept)
+            script.acknowledgeBox(&seen);
+        script.start();
+        const QString reply = dialogs.prompt(u"m"_s, u"t"_s);
+        if (accept)
+            dialogs.messageBox(u"Pomme"_s, reply, lexorra::dictionary::MessageIcon::Information);
+        script.stop();
+        return script.ranAsWritten() && reply == (accept ? u"apple"_s : QString());
+    };
+    QVERIFY(lookUp(0));
+    QTest::qWait(QtUserDialogs::kDisposalDelayMs * 2);
+    const qsizetype widgets = QApplication::allWidgets().size();
+    // One lookup's closed windows wait to be taken apart until the next prompt.
+    QVERIFY(lookUp(1));
+    const qsizetype withOneLookup = QApplication::allWidgets().size();
+    QVERIFY(withOneLookup > widgets);
+    for (int round = 2; round <= 30; ++round) {
+        QVERIFY2(lookUp(round), qPrintable(u"round %1"_s.arg(round)));
+        QVERIFY2(QApplication::allWidgets().size() <= withOneLookup, qPrintable(u"round %1"_s.arg(round)));
+    }
+    // After a cancel, the box made ahead waits for the next prompt: the last
+    // round accepts.
+    QTRY_COMPARE(QApplication::allWidgets().size(), widgets);
+}
+
+void TestQtUserDialogs::dialogsCarryTheSmallerIcons_data()
+{
+    QTest::addColumn<QList<int>>("sizes");
+    QTest::addColumn<QList<int>>("carried");
+    // Empty: the dialogs keep the icon they take from their parent.
+    QTest::newRow("the program's icon") << QList<int>{32, 48, 64, 256} << QList<int>{32, 48, 64};
+    QTest::newRow("nothing to leave out") << QList<int>{16, 32} << QList<int>{};
+    QTest::newRow("only large sizes") << QList<int>{128, 256} << QList<int>{};
+    QTest::newRow("no icon") << QList<int>{} << QList<int>{};
+}
+
+void TestQtUserDialogs::dialogsCarryTheSmallerIcons()
+{
+    QFETCH(QList<int>, sizes);
+    QFETCH(QList<int>, carried);
+    QIcon icon;
+    for (int size : sizes) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(QColor::fromHsv(size % 360, 255, 255));
+        icon.addPixmap(pixmap);
+    }
+    QWidget parent;
+    parent.setWindowIcon(icon);
+    const QIcon inherited = parent.windowIcon();
+    QtUserDialogs dialogs(&parent);
+
+    QList<QIcon> seen;
+    ModalScript script;
+    const auto look = [&](QWidget *modal) {
+        seen.append(modal->windowIcon());
+        modal->close();
+    };
+    for (int i = 0; i < 4; ++i)
+        script.then(look);
+    script.start();
+    for (int i = 0; i < 2; ++i) {
+        (void)dialogs.prompt(u"m"_s, u"t"_s);
+        dialogs.messageBox(u"Pomme"_s, u"Apple"_s, lexorra::dictionary::MessageIcon::Information);
+    }
+    script.stop();
+    QVERIFY(script.ranAsWritten());
+    QCOMPARE(seen.size(), 4);
+    for (const QIcon &shown : seen) {
+        if (carried.isEmpty()) {
+            QCOMPARE(shown.cacheKey(), inherited.cacheKey());
+            continue;
+        }
+        QList<int> shownSizes;
+        for (const QSize &size : shown.availableSizes())
+            shownSizes.append(size.width());
+        QCOMPARE(shownSizes, carried);
+        for (int size : carried)
+            QCOMPARE(shown.pixmap(QSize(size, size)).toImage(), icon.pixmap(QSize(size, size)).toImage());
+        // One icon for every prompt and box: a new one would take new places
+        // in the pixmap cache.
+        QCOMPARE(shown.cacheKey(), seen.first().cacheKey());
+    }
 }
 
 void TestQtUserDialogs::messageBox_data()
