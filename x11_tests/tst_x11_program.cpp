@@ -28,14 +28,10 @@ namespace input = lexorra::testing::input;
 namespace {
 
 constexpr int kWindowTimeoutMs = 10000;
-// How soon a quit must end the program. Its own quitting takes milliseconds;
-// built with AddressSanitizer, its exit also scans the whole heap for leaks,
-// which on a machine busy with other tests can take most of a second more.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kQuitTimeoutMs = 3000;
-#else
-constexpr int kQuitTimeoutMs = 1000;
-#endif
+// A bound on the program's end after a quit that only tells a program that
+// does not end: how soon it ends says nothing on a machine busy with other
+// work. That it ends at once shows in what the screen shows meanwhile.
+constexpr int kQuitTimeoutMs = 30000;
 
 // Points of the main window's client area, in pixels: inside the picture
 // button, the About label, the quit button, and a blank part of the window.
@@ -315,15 +311,19 @@ void TestX11Program::lookupThroughRealBoxes()
     QVERIFY(input::key(u"Return"_s));
     QTRY_VERIFY_WITH_TIMEOUT(otherWindows().isEmpty(), kWindowTimeoutMs);
 
+    // The translation label shows the selected headword's translation. The
+    // window may reach the screen in parts: each is waited for.
+    const auto labelPixels = [&] {
+        return countColour(m_screen.grab(kTranslationLabel.translated(client)), kLightYellow);
+    };
     if (listed) {
         QTRY_VERIFY_WITH_TIMEOUT(listPixels() > 0, kWindowTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(labelPixels() > 0, kWindowTimeoutMs);
     } else {
         QTest::qWait(200);
         QCOMPARE(listPixels(), 0);
+        QCOMPARE(labelPixels(), 0);
     }
-    // The translation label shows the selected headword's translation.
-    const int labelPixels = countColour(m_screen.grab(kTranslationLabel.translated(client)), kLightYellow);
-    QCOMPARE(labelPixels > 0, listed);
 }
 
 void TestX11Program::aboutCollapsesOnClose_data()
@@ -341,7 +341,8 @@ void TestX11Program::aboutCollapsesOnClose()
     QCOMPARE(hoverFramePixels(), 0);
     const XWindow about = openAbout();
     QVERIFY2(about, "no centred About window appeared");
-    QVERIFY(hoverFramePixels() > 0);
+    // Drawn in the main window, which may reach the screen after the About window.
+    QTRY_VERIFY_WITH_TIMEOUT(hoverFramePixels() > 0, kWindowTimeoutMs);
     const QRect client = m_screen.clientRect(about);
 
     m_screen.watchSizes(about);
@@ -431,8 +432,8 @@ void TestX11Program::quitEndsAtOnce()
     if (how == u"during collapse") {
         // The quit goes out as soon as the window manager has applied the
         // collapse's first step, so that it arrives while the collapse runs.
-        // Should the collapse be over before that (a busy machine), the
-        // About window is opened and closed again.
+        // Should the collapse be over before that (a busy machine), the quit
+        // ends the program all the same: it is started again, and tried again.
         bool sentDuringCollapse = false;
         for (int attempt = 0; attempt < 5 && !sentDuringCollapse; ++attempt) {
             const XWindow about = openAbout();
@@ -454,18 +455,24 @@ void TestX11Program::quitEndsAtOnce()
             // Sent before the last step: the window is larger than the smallest it gets.
             sentDuringCollapse = !sizes.isEmpty() && sizes.last().width() >= kStepPixels;
             if (!sentDuringCollapse) {
-                // Too late: the main window's close may already be on its way.
-                if (m_program->waitForFinished(kQuitTimeoutMs))
-                    break;
-                QTRY_VERIFY_WITH_TIMEOUT(otherWindows().isEmpty(), kWindowTimeoutMs);
+                QVERIFY2(m_program->waitForFinished(kQuitTimeoutMs), "the program did not end after the quit");
+                QTRY_VERIFY_WITH_TIMEOUT(m_screen.clientsOf("lexorra").isEmpty(), kWindowTimeoutMs);
+                startProgram();
             }
         }
         QVERIFY2(sentDuringCollapse, "the collapse always ended before the quit went out");
+        QVERIFY2(m_program->waitForFinished(kQuitTimeoutMs), "the program did not end after the quit");
     } else {
-        QVERIFY2(openAbout(), "no centred About window appeared");
+        const XWindow about = openAbout();
+        QVERIFY2(about, "no centred About window appeared");
+        const QSize full = m_screen.clientRect(about).size();
+        m_screen.watchSizes(about);
         QVERIFY(how == u"quit button" ? input::click(inMain(kQuitButton)) : clickCloseBox(m_main));
+        QVERIFY2(m_program->waitForFinished(kQuitTimeoutMs), "the program did not end after the quit");
+        // Ended at once: the About window went as it was, without a step of its collapse.
+        for (const QSize &size : m_screen.reportedSizes())
+            QCOMPARE(size, full);
     }
-    QVERIFY2(m_program->waitForFinished(kQuitTimeoutMs), "the program did not end soon after the quit");
     QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_program->exitCode(), 0);
 }
@@ -527,7 +534,7 @@ void TestX11Program::sameInEveryLocale()
     QTRY_VERIFY_WITH_TIMEOUT(otherWindows().isEmpty(), kWindowTimeoutMs);
 
     QVERIFY(input::click(inMain(kQuitButton)));
-    QVERIFY2(m_program->waitForFinished(kQuitTimeoutMs), "the program did not end soon after the quit");
+    QVERIFY2(m_program->waitForFinished(kQuitTimeoutMs), "the program did not end after the quit");
     QCOMPARE(m_program->exitCode(), 0);
     QCOMPARE(m_program->readAllStandardError(), QByteArray());
     QCOMPARE(m_program->readAllStandardOutput(), QByteArray());
