@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
 # Follows the README on fresh minimal Debian systems, as a new user would:
 #
-#   scripts/fresh-check.sh RELEASE      RELEASE: bookworm (Debian 12) or trixie (Debian 13)
+#   scripts/fresh-check.sh RELEASE [AS]
+#
+# RELEASE: bookworm (Debian 12) or trixie (Debian 13). AS: who runs the
+# README's commands and makes the package, root or user (a user with sudo
+# rights); the other one runs the test suite and installs the package. By
+# default Debian 12 takes the user and Debian 13 root, so that between them
+# both go through every step.
 #
 # Makes a minimal root with debootstrap (nothing but the base system, no
 # locale set) and copies a clean clone of this repository's HEAD into it.
@@ -23,10 +29,11 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
 release=${1:-}
-case "$release" in
-bookworm | trixie) ;;
+as=${2:-}
+case "$release/$as" in
+bookworm/ | trixie/ | bookworm/root | trixie/root | bookworm/user | trixie/user) ;;
 *)
-    echo "usage: $0 bookworm|trixie" >&2
+    echo "usage: $0 bookworm|trixie [root|user]" >&2
     exit 2
     ;;
 esac
@@ -37,11 +44,11 @@ fi
 mirror=${LEXORRA_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 tag="fresh-check $release"
 
-# The two ways of working the README allows, each release taking them in
-# turn, so that both go through every script: the README's commands as one,
+# The two ways of working the README allows: the README's commands as one,
 # the test suite as the other.
 user=builder
-if [ "$release" = bookworm ]; then
+[ -n "$as" ] || { [ "$release" = bookworm ] && as=user || as=root; }
+if [ "$as" = user ]; then
     first=$user second=root
 else
     first=root second=$user
@@ -111,12 +118,21 @@ step() {
     fi
 }
 
-# A minimal root, with what a chroot needs mounted, downloads shared.
+# A minimal system, kept as it is to copy each root from: one made by
+# debootstrap and copied is as fresh as two made.
+make_base() {
+    debootstrap --variant=minbase --cache-dir="$cache/debootstrap-$release" "$release" "$base" "$mirror"
+    # As an installed system has it, so that sudo finds its own host.
+    echo "127.0.1.1 $(hostname)" >>"$base/etc/hosts"
+    # dpkg without a sync after every file: these roots are thrown away.
+    echo force-unsafe-io >"$base/etc/dpkg/dpkg.cfg.d/lexorra-fresh-check"
+}
+
+# A root copied from the base, with what a chroot needs mounted, downloads
+# shared.
 make_root() {
     local root=$1
-    debootstrap --variant=minbase --cache-dir="$cache/debootstrap-$release" "$release" "$root" "$mirror"
-    # As an installed system has it, so that sudo finds its own host.
-    echo "127.0.1.1 $(hostname)" >>"$root/etc/hosts"
+    cp -a "$base" "$root"
     mount -t proc proc "$root/proc"
     mount -t sysfs sysfs "$root/sys"
     mount --rbind /dev "$root/dev"
@@ -228,9 +244,11 @@ start_x >"$work/logs/00-x-server.log" 2>&1 || {
     cat "$work/logs/00-x-server.log"
     exit 1
 }
+base=$work/base
 build=$work/build-root
 roots+=("$build")
-step "make a minimal root" make_root "$build"
+step "make a minimal system (debootstrap)" make_base
+step "copy it into a root" make_root "$build"
 step "add a user with sudo rights, clone" add_user_and_clone "$build"
 step "scripts/run.sh as $first: the window shows" window_shows "$build" "$first" scripts/run.sh
 step "cmake --install --prefix ~/.local as $first" local_install "$build" "$first"
@@ -242,7 +260,7 @@ home=$build/root
 debs=("$home"/lexorra/lexorra_*.deb)
 install=$work/install-root
 roots+=("$install")
-step "make a second minimal root" make_root "$install"
+step "copy the minimal system into a second root" make_root "$install"
 cp "${debs[0]}" "$install/tmp/"
 if [ "$second" = root ]; then
     step "apt install ./lexorra_*.deb as root" in_root "$install" root 'cd /tmp && apt install -y ./lexorra_*.deb'
