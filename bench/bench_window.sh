@@ -15,9 +15,11 @@
 #   LEXORRA=/other/lexorra bench/bench_window.sh
 #
 # Needs: Xvfb, openbox, x11-utils, python3; window_probe needs libxtst-dev and
-# libxdamage-dev at build time.
+# libxdamage-dev at build time. scripts/setup.sh bench installs them all (run
+# it before configuring, so that window_probe is built).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/setup.sh bench
 
 build="$(realpath "${1:-build/release}")"
 # LEXORRA=path times another build of the program with the same probe.

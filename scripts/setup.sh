@@ -11,6 +11,8 @@
 #             manager, validators, a real UTF-8 locale's sources)
 #   package   what making the Debian package uses
 #   fuzz      clang, with the sanitizer runtime of the same version
+#   bench     what bench/bench_window.sh uses, and its driver's libraries
+#             (before configuring)
 #   PACKAGE   any other package, after --
 #
 # LEXORRA_NO_SETUP=1 in the environment skips it all, for a machine that is
@@ -29,8 +31,9 @@ declare -A step_packages=(
             desktop-file-utils appstream groff-base locales"
     [package]="dpkg-dev file"
     [fuzz]="clang"
+    [bench]="xvfb openbox x11-utils python3 libxtst-dev libxdamage-dev"
 )
-declare -A step_needs=([test]=run)
+declare -A step_needs=([test]=run [bench]=run)
 
 packages=()
 while [ $# -gt 0 ]; do
