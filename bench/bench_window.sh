@@ -28,7 +28,8 @@
 # (unshare -n).
 #
 # Needs: Xvfb, openbox, x11-utils, python3; window_probe needs libxtst-dev and
-# libxdamage-dev at build time.
+# libxdamage-dev at build time. scripts/setup.sh bench installs them all (run
+# it before configuring, so that window_probe is built).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bench_name=bench_window

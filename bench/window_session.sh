@@ -6,6 +6,8 @@
 # dictionary (the folder of letter files), found, missing (the words), and
 # DISPLAY. The caller is in the repository's top folder with `set -euo pipefail`.
 
+scripts/setup.sh bench
+
 build="$(realpath "${1:-build/release}")"
 # LEXORRA=path times another build of the program with the same probe.
 program="$(realpath "${LEXORRA:-$build/main_window/lexorra}")"

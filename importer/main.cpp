@@ -3,6 +3,7 @@
 #include "import_error.h"
 #include "import_run.h"
 #include "lexorra_version.h"
+#include "program_start.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -16,6 +17,19 @@ using namespace lexorra::import;
 
 int main(int argc, char *argv[])
 {
+    lexorra::useUtf8Locale();
+    // The names given end up in UTF-8 texts, a menu entry's Path= among them,
+    // so a name that is not UTF-8 is refused rather than changed.
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = lexorra::decodeArgument(argv[i]);
+        if (lexorra::holdsInvalidBytes(argument)) {
+            std::fprintf(stderr,
+                         "lexorra-import: \"%s\" is not UTF-8; names on the command line must be UTF-8.\n"
+                         "Try 'lexorra-import --help'.\n",
+                         lexorra::printableArgument(argument).toUtf8().constData());
+            return ExitUsage;
+        }
+    }
     installInterruptHandlers();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"lexorra-import"_s);

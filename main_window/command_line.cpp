@@ -1,10 +1,10 @@
 #include "command_line.h"
 
 #include "lexorra_version.h"
+#include "program_start.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <QFile>
 
 #include <cerrno>
 #include <cstring>
@@ -27,9 +27,10 @@ QString errorLine(const QString &text)
     return programName() + u": "_s + text + u'\n';
 }
 
+// Arguments' bytes that are not UTF-8 are shown as \xHH.
 CommandLineOutcome refuse(const QString &text)
 {
-    return {false, kUsageExitStatus, {}, errorLine(text)};
+    return {false, kUsageExitStatus, {}, errorLine(printableArgument(text))};
 }
 
 CommandLineOutcome answer(const QString &text)
@@ -41,7 +42,7 @@ CommandLineOutcome answer(const QString &text)
 
 QString enterFolder(const QString &folder)
 {
-    const QByteArray path = QFile::encodeName(folder);
+    const QByteArray path = encodeArgument(folder);
     // chdir() itself tells why a folder cannot be entered, which a check made
     // beforehand could only guess at (a folder may vanish or lose its
     // permissions between the two).

@@ -22,7 +22,7 @@ struct CommandLineOutcome
 inline constexpr int kUsageExitStatus = 2;
 
 /// Reads the program's command line, @p arguments with the program itself
-/// first:
+/// first, each as decodeArgument() gives it:
 ///
 ///     lexorra [--help] [--version] [FOLDER]
 ///
@@ -32,8 +32,9 @@ inline constexpr int kUsageExitStatus = 2;
 /// working directory is refused with a one-line message for standard error.
 [[nodiscard]] CommandLineOutcome handleCommandLine(const QStringList &arguments);
 
-/// Makes @p folder the working directory. Returns an empty text on success,
-/// else the reason it failed, for a message that names the folder.
+/// Makes @p folder the working directory, by the bytes that decodeArgument()
+/// read it from. Returns an empty text on success, else the reason it failed,
+/// for a message that names the folder.
 [[nodiscard]] QString enterFolder(const QString &folder);
 
 } // namespace lexorra

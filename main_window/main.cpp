@@ -3,6 +3,7 @@
 // named on its command line.
 #include "command_line.h"
 #include "frm_trans.h"
+#include "program_start.h"
 #include "shared_icon_style.h"
 
 #include <QApplication>
@@ -13,12 +14,14 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
+    lexorra::useUtf8Locale();
     // The command line is answered before the application object exists, so
-    // that --help, --version and a refused folder need no display.
+    // that --help, --version and a refused folder need no display. A folder
+    // is entered by the very bytes it was given as, UTF-8 or not.
     QStringList arguments;
     arguments.reserve(argc);
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(lexorra::decodeArgument(argv[i]));
     const lexorra::CommandLineOutcome commandLine = lexorra::handleCommandLine(arguments);
     std::fputs(commandLine.standardOutput.toLocal8Bit().constData(), stdout);
     std::fputs(commandLine.standardError.toLocal8Bit().constData(), stderr);

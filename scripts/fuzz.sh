@@ -5,13 +5,15 @@
 # leaving the input that caused it in build/fuzz/artifacts/.
 #
 #   scripts/fuzz.sh [SECONDS_PER_TARGET]    default 30
+#
+# LEXORRA_NO_SETUP=1 skips installing (see scripts/setup.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${1:-30}"
-scripts/setup.sh clang libclang-rt-14-dev
+scripts/setup.sh build fuzz
 
-cmake --preset fuzz -DLEXORRA_WARNINGS_AS_ERRORS="${LEXORRA_WARNINGS_AS_ERRORS:-OFF}"
+cmake --preset fuzz
 cmake --build --preset fuzz
 
 # New inputs go to a scratch corpus; the seeds in the repository stay as they are.

@@ -1,18 +1,29 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Lexorra in the release preset and makes its
-# Debian package, lexorra_<version>_<arch>.deb, in the repository's top folder.
-# Install it with:
+# Installs what is missing, builds Lexorra in the package preset (release, no
+# tests) and makes its Debian package, lexorra_<version>_<arch>.deb, in the
+# repository's top folder. Install it with:
 #
 #   sudo apt install ./lexorra_*.deb
+#
+# LEXORRA_NO_SETUP=1 skips installing (see scripts/setup.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
 
-scripts/setup.sh
-cmake --preset release
-cmake --build --preset release
+scripts/setup.sh build package
+# Checked before the build, which takes minutes: cpack's DEB generator reads
+# the programs' dependencies with dpkg-shlibdeps and tells executables by file.
+for tool in cmake cpack dpkg-shlibdeps dpkg-deb file; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "package.sh: '$tool' is missing (scripts/setup.sh build package installs it)" >&2
+        exit 1
+    fi
+done
 
-cd build/release
+cmake --preset package
+cmake --build --preset package
+
+cd build/package
 rm -f lexorra_*.deb
 cpack -G DEB
 debs=(lexorra_*.deb)

@@ -27,7 +27,7 @@ if [ $# -eq 0 ]; then
     exit 2
 fi
 
-needed=(Xvfb openbox xprop xdotool)
+needed=(Xvfb openbox xwininfo xdotool)
 [ "$dbus" -eq 1 ] && needed+=(dbus-run-session)
 for tool in "${needed[@]}"; do
     if ! command -v "$tool" >/dev/null 2>&1; then
@@ -54,9 +54,10 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 143' TERM INT
 
-# Polls a condition every 50 ms for up to 10 s.
+# Polls a condition every 50 ms for up to 60 s: long enough only to tell a
+# start that failed, even on a machine busy with other work.
 wait_until() {
-    local tries=200
+    local tries=1200
     until "$@"; do
         tries=$((tries - 1))
         [ "$tries" -gt 0 ] || return 1
@@ -80,20 +81,23 @@ start_session() {
     export DISPLAY=":$(head -n 1 "$work/display")"
     # Ours and answering: the root window has the size asked for.
     local size
-    size=$(timeout 5 xwininfo -root 2>/dev/null | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+    size=$(timeout 30 xwininfo -root 2>/dev/null | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
     if [ "$size" != "$screen" ]; then
         echo "the X server on $DISPLAY has a ${size:-unknown} screen, not $screen" >&2
         stop_session
         return 1
     fi
 
-    # The window manager is ready once it has announced itself on the root window.
-    HOME="$work" openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    # openbox announces itself on the root window (_NET_SUPPORTING_WM_CHECK)
+    # as soon as it has taken the screen over, well before it reads events:
+    # what it reads meanwhile, such as a new window's request to be shown,
+    # can then wait in its queue, the window unmanaged and unmapped, until
+    # some other event comes. Its startup command runs when it is done
+    # starting and about to read events; from then on it is ready.
+    rm -f "$work/openbox-running"
+    HOME="$work" openbox --sm-disable --startup "touch '$work/openbox-running'" >"$work/openbox.log" 2>&1 &
     wm_pid=$!
-    wm_ready() {
-        ! kill -0 "$wm_pid" 2>/dev/null ||
-            timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
-    }
+    wm_ready() { ! kill -0 "$wm_pid" 2>/dev/null || [ -e "$work/openbox-running" ]; }
     if ! wait_until wm_ready || ! kill -0 "$wm_pid" 2>/dev/null; then
         echo "openbox did not start on $DISPLAY:" >&2
         cat "$work/openbox.log" >&2

@@ -3,6 +3,7 @@
 // window, from their first showing on and after a change of title.
 
 #include "frmab_out.h"
+#include "program_start.h"
 #include "qt_user_dialogs.h"
 #include "x_screen.h"
 
@@ -24,10 +25,11 @@ namespace {
 
 constexpr int kTimeoutMs = 10000;
 
+// The two titles as decoded from their property types.
 struct SeenTitles
 {
-    QByteArray netWmName;
-    QByteArray wmName;
+    QString netWmName;
+    QString wmName;
     bool mapped = false;
 };
 
@@ -65,8 +67,8 @@ SeenTitles TestX11WindowTitles::titlesOnScreen(QWidget *window)
     // Managed by the window manager: it has put a frame around it.
     (void)QTest::qWaitFor([&] { return m_screen.isViewable(id) && m_screen.frameExtents(id).has_value(); }, kTimeoutMs);
     seen.mapped = m_screen.isViewable(id);
-    seen.netWmName = m_screen.textProperty(id, "_NET_WM_NAME").value_or("(not set)");
-    seen.wmName = m_screen.textProperty(id, "WM_NAME").value_or("(not set)");
+    seen.netWmName = m_screen.text(id, "_NET_WM_NAME").value_or(u"(not set)"_s);
+    seen.wmName = m_screen.text(id, "WM_NAME").value_or(u"(not set)"_s);
     return seen;
 }
 
@@ -110,8 +112,8 @@ void TestX11WindowTitles::boxTitlesOnScreen()
 
     QVERIFY(opened);
     QVERIFY(seen.mapped);
-    QCOMPARE(seen.netWmName, title.toUtf8());
-    QCOMPARE(QString::fromLatin1(seen.wmName), title);
+    QCOMPARE(seen.netWmName, title);
+    QCOMPARE(seen.wmName, title);
 }
 
 void TestX11WindowTitles::aboutTitleOnScreen()
@@ -120,8 +122,8 @@ void TestX11WindowTitles::aboutTitleOnScreen()
     about->show();
     const SeenTitles seen = titlesOnScreen(about);
     QVERIFY(seen.mapped);
-    QCOMPARE(seen.netWmName, QByteArray());
-    QCOMPARE(seen.wmName, QByteArray());
+    QCOMPARE(seen.netWmName, QString());
+    QCOMPARE(seen.wmName, QString());
     delete about;
 }
 
@@ -142,13 +144,20 @@ void TestX11WindowTitles::titleChangedWhileShown()
     const auto id = static_cast<XWindow>(about->winId());
     for (const QString &title : titles) {
         about->setWindowTitle(title);
-        QTRY_COMPARE_WITH_TIMEOUT(m_screen.textProperty(id, "_NET_WM_NAME").value_or("(not set)"), title.toUtf8(),
-                                  kTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(m_screen.textProperty(id, "WM_NAME").value_or("(not set)"), title.toUtf8(),
-                                  kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_screen.text(id, "_NET_WM_NAME").value_or(u"(not set)"_s), title, kTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_screen.text(id, "WM_NAME").value_or(u"(not set)"_s), title, kTimeoutMs);
     }
     delete about;
 }
 
-QTEST_MAIN(TestX11WindowTitles)
+// The windows run in this process, which starts as the program does: with a
+// UTF-8 character type, which the old title (WM_NAME) is encoded from.
+int main(int argc, char *argv[])
+{
+    lexorra::useUtf8Locale();
+    QApplication app(argc, argv);
+    TestX11WindowTitles test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_x11_window_titles.moc"

@@ -2,9 +2,11 @@
 
 #include <QProcess>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include <xcb/xcb.h>
 
@@ -108,14 +110,36 @@ QList<XWindow> XScreen::clientsOf(const QByteArray &instance) const
     return found;
 }
 
-std::optional<QByteArray> XScreen::textProperty(XWindow window, const char *property) const
+std::optional<XScreen::Property> XScreen::property(XWindow window, const char *name) const
 {
-    const auto cookie = xcb_get_property(m_connection, 0, window, atom(property), XCB_GET_PROPERTY_TYPE_ANY, 0, 4096);
+    const auto cookie = xcb_get_property(m_connection, 0, window, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 4096);
     Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection, cookie, nullptr));
     if (!reply || reply->type == XCB_ATOM_NONE)
         return std::nullopt;
-    return QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())),
-                      xcb_get_property_value_length(reply.get()));
+    return Property{reply->type, QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())),
+                                            xcb_get_property_value_length(reply.get()))};
+}
+
+std::optional<QByteArray> XScreen::textProperty(XWindow window, const char *property) const
+{
+    const std::optional<Property> value = this->property(window, property);
+    return value ? std::optional(value->bytes) : std::nullopt;
+}
+
+std::optional<QString> XScreen::text(XWindow window, const char *property) const
+{
+    const std::optional<Property> value = this->property(window, property);
+    if (!value)
+        return std::nullopt;
+    if (value->type == XCB_ATOM_STRING)
+        return QString::fromLatin1(value->bytes);
+    if (value->type == atom("UTF8_STRING"))
+        return QString::fromUtf8(value->bytes);
+    // Compound text starts in Latin-1; only escape sequences switch it to
+    // other character sets.
+    if (value->type == atom("COMPOUND_TEXT") && !value->bytes.contains('\x1b'))
+        return QString::fromLatin1(value->bytes);
+    return u"(a text of type %1)"_s.arg(value->type);
 }
 
 XWindow XScreen::windowProperty(XWindow window, const char *property) const
@@ -186,6 +210,37 @@ QImage XScreen::grab(QRect area) const
     return image;
 }
 
+bool XScreen::bindKeysym(std::uint32_t keysym)
+{
+    const xcb_setup_t *setup = xcb_get_setup(m_connection);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    Reply<xcb_get_keyboard_mapping_reply_t> mapping(xcb_get_keyboard_mapping_reply(
+        m_connection, xcb_get_keyboard_mapping(m_connection, setup->min_keycode, std::uint8_t(count)), nullptr));
+    if (!mapping)
+        return false;
+    const int perKey = mapping->keysyms_per_keycode;
+    const xcb_keysym_t *keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());
+    int spare = -1;
+    for (int key = 0; key < count; ++key) {
+        const xcb_keysym_t *first = keysyms + std::ptrdiff_t(key) * perKey;
+        if (std::find(first, first + perKey, keysym) != first + perKey)
+            return true;
+        if (std::all_of(first, first + perKey, [](xcb_keysym_t k) { return k == 0; }))
+            spare = key;
+    }
+    if (spare < 0)
+        return false;
+    // Unshifted and shifted alike.
+    std::vector<xcb_keysym_t> bound(std::size_t(perKey), 0);
+    bound[0] = keysym;
+    if (perKey > 1)
+        bound[1] = keysym;
+    const auto cookie = xcb_change_keyboard_mapping_checked(m_connection, 1, xcb_keycode_t(setup->min_keycode + spare),
+                                                            std::uint8_t(perKey), bound.data());
+    Reply<xcb_generic_error_t> error(xcb_request_check(m_connection, cookie));
+    return !error;
+}
+
 void XScreen::requestClose(XWindow window)
 {
     xcb_client_message_event_t message{};
@@ -244,8 +299,7 @@ bool moveTo(QPoint point)
 
 bool click(QPoint point)
 {
-    return xdotool({u"mousemove"_s, QString::number(point.x()), QString::number(point.y()),
-                    u"click"_s, u"1"_s});
+    return xdotool({u"mousemove"_s, QString::number(point.x()), QString::number(point.y()), u"click"_s, u"1"_s});
 }
 
 bool typeText(const QString &text)

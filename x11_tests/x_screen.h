@@ -48,6 +48,11 @@ public:
 
     /// The bytes of a text property, or nothing when the window lacks it.
     [[nodiscard]] std::optional<QByteArray> textProperty(XWindow window, const char *property) const;
+    /// A text property decoded as its type says (ICCCM): STRING in Latin-1,
+    /// UTF8_STRING in UTF-8, and COMPOUND_TEXT when it holds Latin-1 alone.
+    /// Nothing when the window lacks it; a text naming the type when the
+    /// type is none of these.
+    [[nodiscard]] std::optional<QString> text(XWindow window, const char *property) const;
     /// A window property holding one window id (WM_TRANSIENT_FOR), or 0.
     [[nodiscard]] XWindow windowProperty(XWindow window, const char *property) const;
     /// The window types it asks for (_NET_WM_WINDOW_TYPE), as atom names.
@@ -65,6 +70,13 @@ public:
     /// What the screen shows in @p area (root coordinates), or a null image.
     [[nodiscard]] QImage grab(QRect area) const;
 
+    /// Binds @p keysym to a key that has none, unless a key has it already,
+    /// so that xdotool types it without changing the keyboard for that one
+    /// key press: a client that reads the keyboard anew when it changes may
+    /// read it back changed once more, and miss the key. Bind before
+    /// starting the client.
+    bool bindKeysym(std::uint32_t keysym);
+
     /// Asks the window manager to close @p window, as its close box does
     /// (_NET_CLOSE_WINDOW); sent at once, without waiting for anything.
     void requestClose(XWindow window);
@@ -76,6 +88,12 @@ public:
     [[nodiscard]] QList<QSize> reportedSizes();
 
 private:
+    struct Property
+    {
+        std::uint32_t type;
+        QByteArray bytes;
+    };
+    [[nodiscard]] std::optional<Property> property(XWindow window, const char *name) const;
     [[nodiscard]] std::uint32_t atom(const char *name) const;
     [[nodiscard]] QList<std::uint32_t> cardinals(XWindow window, const char *property, std::uint32_t type) const;
     void readEvents();
