@@ -66,27 +66,39 @@ mkdir -p "$cache/debootstrap-$release" "$cache/apt-$release/partial" "$work/logs
 roots=()
 xvfb_pid=
 
-# Unmounts what a root has mounted and ends what still runs in it.
+# Ends what still runs in a root and unmounts what it has mounted. Fails
+# when something stays mounted: the root must then not be removed, since a
+# removal would go through a bound /dev into this machine's own.
 release_root() {
-    local root=$1 proc
-    for proc in /proc/[0-9]*; do
-        [ "$(readlink "$proc/root" 2>/dev/null)" = "$root" ] && kill -9 "${proc#/proc/}" 2>/dev/null
+    local root=$1 proc tries mount
+    for tries in $(seq 50); do
+        local left=0
+        for proc in /proc/[0-9]*; do
+            if [ "$(readlink "$proc/root" 2>/dev/null)" = "$root" ]; then
+                kill -9 "${proc#/proc/}" 2>/dev/null && left=1
+            fi
+        done
+        [ "$left" -eq 1 ] || break
+        sleep 0.1
     done
     for mount in var/cache/apt/archives proc sys dev; do
-        mountpoint -q "$root/$mount" && umount -R "$root/$mount"
+        mountpoint -q "$root/$mount" || continue
+        umount -R "$root/$mount" 2>/dev/null || umount -R --lazy "$root/$mount"
     done
-    return 0
+    ! grep -q " $root/" /proc/self/mounts
 }
 
 finish() {
     local status=$?
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    local root
+    local root released=1
     for root in "${roots[@]}"; do
-        release_root "$root"
+        release_root "$root" || released=0
     done
-    if [ "$status" -eq 0 ]; then
-        rm -rf "$work"
+    if [ "$released" -eq 0 ]; then
+        echo "$tag: something stays mounted under $work; it is left as it is"
+    elif [ "$status" -eq 0 ]; then
+        rm -rf --one-file-system "$work"
     else
         echo "$tag: the roots and logs stay in $work"
     fi

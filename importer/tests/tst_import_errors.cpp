@@ -342,14 +342,17 @@ void TestImportErrors::fullDisk()
     const QString script =
         u"mount -t tmpfs -o size=64k tmpfs \"$1\" || exit 99; cat /dev/zero > \"$1/fill\" 2>/dev/null;"
         u"disk=$1; shift; \"$@\"; status=$?; echo left:; ls -A \"$disk\"; exit $status"_s;
+    // Chrooted processes, and systems that forbid unprivileged user
+    // namespaces, may not make one.
+    if (QProcess::execute(u"unshare"_s, {u"-Urm"_s, u"true"_s}) != 0)
+        QSKIP("No mount namespace of the test's own could be made (unshare -Urm), so no small file system");
     QProcess process;
     process.setWorkingDirectory(dir.path());
     process.setProcessEnvironment(environmentWith(u"XDG_DATA_HOME"_s, dir.filePath(u"data"_s)));
     process.start(u"unshare"_s, {u"-Urm"_s, u"sh"_s, u"-c"_s, script, u"sh"_s, dir.filePath(disk),
                                  QStringLiteral(LEXORRA_IMPORT_PATH), u"d.index"_s, dir.filePath(output),
                                  u"--menu-entry"_s, QString()});
-    if (!process.waitForStarted())
-        QSKIP("unshare is not installed: no small file system could be mounted for the test");
+    QVERIFY(process.waitForStarted());
     QVERIFY(process.waitForFinished(60000));
     if (process.exitCode() == 99)
         QSKIP("No small file system could be mounted in a namespace of the test's own (unshare -Urm)");
