@@ -66,10 +66,16 @@ private:
         qsizetype length = 0;
     };
 
+    bool takeQuotedRecord(Span &first, Span &second);
     bool takeFieldHere(Span &span);
     Span takeField();
     bool pullMore(qsizetype keepUpTo, qsizetype &run);
-    void topUp();
+    void topUp()
+    {
+        if (m_pos >= m_text.size())
+            readOn();
+    }
+    void readOn();
     void dropRead();
     [[nodiscard]] QStringView view(Span span) const
     {

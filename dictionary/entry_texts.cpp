@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 namespace lexorra::dictionary {
 
@@ -18,21 +19,30 @@ constexpr qsizetype roomFor(qsizetype chars)
     return 2 * chars + 1;
 }
 
-// Stores @p text at byte @p used of @p data, which has room for it (roomFor()),
-// and moves @p used past it. Inlined by force, as the compiler would not:
+// Throws when a buffer of @p bytes is more than spans can describe; a text
+// too long for a span needs more room than that too.
+void checkRoom(qsizetype bytes)
+{
+    if (bytes > TextSpan::kMaxBufferBytes)
+        throw std::length_error("a buffer of texts holds less than 4 GiB");
+}
+
+// Stores @p text at byte @p used of @p data, which has room for it (roomFor()
+// and checkRoom()), and moves @p used past it. Inlined by force, as the compiler would not:
 // called for every text a listing keeps, the call cost a sixth of keeping it.
 [[gnu::always_inline]] inline TextSpan store(QStringView text, char *data, qsizetype &used)
 {
-    TextSpan span{used, text.size(), false};
+    TextSpan span{static_cast<quint32>(used), static_cast<quint32>(text.size()), 0};
     if (fast::toLatin1(text, data + used)) {
         used += text.size();
         return span;
     }
     // UTF-16 units start at an even offset, so that they can be read in place.
-    span.begin = used + (used % 2);
-    span.wide = true;
-    std::memcpy(data + span.begin, text.utf16(), static_cast<size_t>(text.size()) * sizeof(char16_t));
-    used = span.begin + 2 * text.size();
+    used += used % 2;
+    span.begin = static_cast<quint32>(used);
+    span.wide = 1;
+    std::memcpy(data + used, text.utf16(), static_cast<size_t>(text.size()) * sizeof(char16_t));
+    used += 2 * text.size();
     return span;
 }
 
@@ -54,6 +64,7 @@ QString EntryTexts::at(qsizetype index) const
 void EntryTexts::append(QStringView text)
 {
     qsizetype used = m_buffer.size();
+    checkRoom(used + roomFor(text.size()));
     m_buffer.resize(used + roomFor(text.size()));
     m_spans.append(store(text, m_buffer.data(), used));
     m_buffer.truncate(used);
@@ -79,17 +90,23 @@ void EntryTexts::clear()
 void EntryPairs::append(QStringView first, QStringView second)
 {
     const qsizetype needed = m_used + roomFor(first.size()) + roomFor(second.size());
-    if (needed > m_buffer.size() || !m_buffer.isDetached())
+    if (needed > m_buffer.size() || m_size == m_spanRoom || !m_buffer.isDetached())
         makeRoom(needed);
     char *data = m_buffer.data();
-    m_firsts.append(store(first, data, m_used));
-    m_seconds.append(store(second, data, m_used));
+    m_firstSpans[m_size] = store(first, data, m_used);
+    m_secondSpans[m_size] = store(second, data, m_used);
+    ++m_size;
     m_chars += first.size() + second.size();
 }
 
 void EntryPairs::makeRoom(qsizetype bytes)
 {
-    const qsizetype room = std::max({bytes, 2 * m_buffer.size(), kPageBytes});
+    if (m_size == m_spanRoom)
+        makeSpanRoom(std::max<qsizetype>(2 * m_size, 256));
+    if (bytes <= m_buffer.size() && m_buffer.isDetached())
+        return;
+    checkRoom(bytes);
+    const qsizetype room = std::min(std::max({bytes, 2 * m_buffer.size(), kPageBytes}), TextSpan::kMaxBufferBytes);
     if (m_buffer.isDetached()) {
         m_buffer.resize(room);
     } else {
@@ -99,6 +116,28 @@ void EntryPairs::makeRoom(qsizetype bytes)
         m_buffer = std::move(fresh);
         m_ready = 0;
     }
+}
+
+void EntryPairs::makeSpanRoom(qsizetype pairs)
+{
+    // Resizing, or detaching, a list that lists share leaves them theirs.
+    for (QList<TextSpan> *spans : {&m_firsts, &m_seconds}) {
+        if (spans->size() < pairs)
+            spans->resize(pairs);
+        else
+            spans->detach();
+    }
+    m_firstSpans = m_firsts.data();
+    m_secondSpans = m_seconds.data();
+    m_spanRoom = std::min(m_firsts.size(), m_seconds.size());
+}
+
+EntryTexts EntryPairs::handOut(QList<TextSpan> &spans)
+{
+    // The lists see the pairs only; the next pair makes room anew.
+    spans.resize(m_size);
+    m_spanRoom = std::min(m_spanRoom, m_size);
+    return {m_buffer, spans};
 }
 
 void EntryPairs::clear()
@@ -111,10 +150,10 @@ void EntryPairs::clear()
     }
     m_used = 0;
     m_chars = 0;
+    m_size = 0;
+    m_spanRoom = 0;
     for (QList<TextSpan> *spans : {&m_firsts, &m_seconds}) {
-        if (spans->isDetached())
-            spans->resize(0);
-        else
+        if (!spans->isDetached())
             *spans = QList<TextSpan>();
     }
 }
@@ -123,14 +162,8 @@ void EntryPairs::reserve(qsizetype pairs, qsizetype bytes)
 {
     if (!m_buffer.isNull() && !m_buffer.isDetached())
         return;
-    for (QList<TextSpan> *spans : {&m_firsts, &m_seconds}) {
-        if (spans->capacity() < pairs) {
-            // Grown and shrunk back at once: the list's memory is ready too.
-            const qsizetype had = spans->size();
-            spans->resize(pairs);
-            spans->resize(had);
-        }
-    }
+    // Resized, the lists' memory is ready too.
+    makeSpanRoom(pairs);
     bytes = std::min(bytes, kKeptListingRoom);
     if (bytes > m_buffer.size()) {
         const char *before = m_buffer.constData();

@@ -41,11 +41,6 @@ void FileSlots::open(qint16 number, const QString &name)
     }
 }
 
-void FileSlots::input(qint16 number, QStringView &first, QStringView &second)
-{
-    reader(number).readRecord(first, second);
-}
-
 bool FileSlots::eof(qint16 number) const
 {
     return reader(number).atEnd();
@@ -74,22 +69,9 @@ int FileSlots::openCount() const
     return count;
 }
 
-bool FileSlots::isOpen(qint16 number) const
+void FileSlots::throwNotOpen()
 {
-    return isValidNumber(number) && m_slots[static_cast<size_t>(number)] &&
-           m_slots[static_cast<size_t>(number)]->file.isOpen();
-}
-
-DelimitedReader &FileSlots::reader(qint16 number)
-{
-    return const_cast<DelimitedReader &>(std::as_const(*this).reader(number));
-}
-
-const DelimitedReader &FileSlots::reader(qint16 number) const
-{
-    if (!isOpen(number))
-        throw RuntimeError(ErrorCode::BadFileNameOrNumber);
-    return m_slots[static_cast<size_t>(number)]->reader;
+    throw RuntimeError(ErrorCode::BadFileNameOrNumber);
 }
 
 } // namespace lexorra::dictionary

@@ -43,7 +43,7 @@ public:
     /// Reads the next two fields of the file open under @p number, as views
     /// that stay valid until the next read from, or the closing of, the same
     /// slot. Throws InputPastEndOfFile when the file has no more data for them.
-    void input(qint16 number, QStringView &first, QStringView &second);
+    void input(qint16 number, QStringView &first, QStringView &second) { reader(number).readRecord(first, second); }
 
     /// True when no more data can be read from the file open under @p number.
     [[nodiscard]] bool eof(qint16 number) const;
@@ -69,9 +69,23 @@ private:
         DelimitedReader reader;
     };
 
-    [[nodiscard]] bool isOpen(qint16 number) const;
-    DelimitedReader &reader(qint16 number);
-    const DelimitedReader &reader(qint16 number) const;
+    // Inline, as input() is called for every record of a file.
+    [[nodiscard]] bool isOpen(qint16 number) const
+    {
+        return number >= kFirstFileNumber && number <= kLastFileNumber && m_slots[static_cast<size_t>(number)] &&
+               m_slots[static_cast<size_t>(number)]->file.isOpen();
+    }
+    DelimitedReader &reader(qint16 number)
+    {
+        if (!isOpen(number))
+            throwNotOpen();
+        return m_slots[static_cast<size_t>(number)]->reader;
+    }
+    [[nodiscard]] const DelimitedReader &reader(qint16 number) const
+    {
+        return const_cast<FileSlots *>(this)->reader(number);
+    }
+    [[noreturn]] static void throwNotOpen();
 
     std::array<std::unique_ptr<Slot>, kLastFileNumber + 1> m_slots;
 };

@@ -1,6 +1,7 @@
 // Any bytes as a letter file: decoding them in pieces gives the text of
 // decoding them whole, and reading that text's records piece by piece gives
-// the records of reading it whole, down to how the reading ends.
+// the records of reading it whole and of the plain reading, down to how the
+// reading ends.
 #include "delimited_reader.h"
 #include "letter_text.h"
 #include "record_reading.h"
@@ -31,7 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     PieceSource source(whole.text, [step] { return step; });
     DelimitedReader streamReader;
     streamReader.reset(&source);
-    if (readAllRecords(wholeReader) != readAllRecords(streamReader))
+    const ReadOutcome read = readAllRecords(wholeReader);
+    if (read != readAllRecords(streamReader) ||
+        (whole.text.size() <= kMaxFieldLength && read != referenceRead(whole.text)))
         std::abort();
     return 0;
 }

@@ -61,6 +61,50 @@ inline ReadOutcome readAllRecords(lexorra::dictionary::DelimitedReader &reader)
     return outcome;
 }
 
+/// The record syntax written out plainly over the whole text, one field at a
+/// time, to hold the reader to (fields under kMaxFieldLength).
+inline ReadOutcome referenceRead(const QString &text)
+{
+    const auto isBlank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    const auto isBreak = [](QChar c) { return c == u'\n' || c == u'\r'; };
+    qsizetype pos = 0;
+    const auto field = [&](QString &out) {
+        while (pos < text.size() && isBlank(text.at(pos)))
+            ++pos;
+        if (pos >= text.size())
+            return false;
+        if (text.at(pos) == u'"') {
+            const qsizetype close = ++pos;
+            while (pos < text.size() && text.at(pos) != u'"' && !isBreak(text.at(pos)))
+                ++pos;
+            out = text.mid(close, pos - close);
+        } else {
+            const qsizetype begin = pos;
+            while (pos < text.size() && text.at(pos) != u',' && !isBreak(text.at(pos)))
+                ++pos;
+            out = text.mid(begin, pos - begin);
+            while (!out.isEmpty() && isBlank(out.back()))
+                out.chop(1);
+        }
+        while (pos < text.size() && text.at(pos) != u',' && !isBreak(text.at(pos)))
+            ++pos;
+        if (pos < text.size())
+            pos += text.mid(pos, 2) == QStringLiteral("\r\n") ? 2 : 1;
+        return true;
+    };
+    ReadOutcome outcome;
+    while (pos < text.size()) {
+        QString first;
+        QString second;
+        if (!field(first) || !field(second)) {
+            outcome.endedPastEnd = true;
+            break;
+        }
+        outcome.records.append(first + u'|' + second);
+    }
+    return outcome;
+}
+
 /// Hands out a text in pieces whose sizes @p nextSize chooses (at least 1).
 class PieceSource final : public lexorra::dictionary::TextSource
 {

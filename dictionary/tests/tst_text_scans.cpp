@@ -14,7 +14,7 @@ using namespace lexorra::dictionary;
 
 namespace {
 
-// Calls @p check with every text of 0 to 40 units drawn from @p fill, with a
+// Calls @p check with every text of 0 to 140 units drawn from @p fill, with a
 // unit of @p stops at each position in turn, or at none, and then at two
 // random positions; several draws each.
 template <typename Unit>
@@ -22,7 +22,7 @@ void forEdgeTexts(const std::vector<Unit> &fill, const std::vector<Unit> &stops,
                   const std::function<void(const std::vector<Unit> &)> &check)
 {
     QRandomGenerator random(20261207);
-    for (int length = 0; length <= 40; ++length) {
+    for (int length = 0; length <= 140; ++length) {
         for (int stopAt = -1; stopAt <= length; ++stopAt) {
             for (int draw = 0; draw < 4; ++draw) {
                 std::vector<Unit> text(static_cast<size_t>(length));
@@ -54,6 +54,7 @@ private Q_SLOTS:
     void indexOfAny();
     void toLatin1();
     void widenAscii();
+    void quotesAndBreaks64();
 };
 
 void TestTextScans::init()
@@ -109,7 +110,16 @@ void TestTextScans::widenAscii()
         QVERIFY(std::equal(plainOut.begin(), plainOut.begin() + ascii, fastOut.begin()));
     });
 }
+void TestTextScans::quotesAndBreaks64()
+{
+    const std::vector<char16_t> fill{u'a', u',', u' ', u'\u0122', u'\u220D', u'\u0A0A', u'\uFF22', u'\0'};
+    forEdgeTexts<char16_t>(fill, {u'"', u'\n', u'\r'}, [](const std::vector<char16_t> &text) {
+        for (size_t from = 0; from + 64 <= text.size(); from += 7)
+            QCOMPARE(sse2::quotesAndBreaks64(text.data() + from), plain::quotesAndBreaks64(text.data() + from));
+    });
+}
 #else
+void TestTextScans::quotesAndBreaks64() {}
 void TestTextScans::indexOfAny() {}
 void TestTextScans::toLatin1() {}
 void TestTextScans::widenAscii() {}
