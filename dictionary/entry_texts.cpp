@@ -90,11 +90,10 @@ void EntryTexts::clear()
 void EntryPairs::append(QStringView first, QStringView second)
 {
     const qsizetype needed = m_used + roomFor(first.size()) + roomFor(second.size());
-    if (needed > m_buffer.size() || m_size == m_spanRoom || !m_buffer.isDetached())
+    if (needed > m_textRoom || m_size == m_spanRoom)
         makeRoom(needed);
-    char *data = m_buffer.data();
-    m_firstSpans[m_size] = store(first, data, m_used);
-    m_secondSpans[m_size] = store(second, data, m_used);
+    m_firstSpans[m_size] = store(first, m_texts, m_used);
+    m_secondSpans[m_size] = store(second, m_texts, m_used);
     ++m_size;
     m_chars += first.size() + second.size();
 }
@@ -103,8 +102,14 @@ void EntryPairs::makeRoom(qsizetype bytes)
 {
     if (m_size == m_spanRoom)
         makeSpanRoom(std::max<qsizetype>(2 * m_size, 256));
-    if (bytes <= m_buffer.size() && m_buffer.isDetached())
-        return;
+    if (bytes > m_buffer.size() || !m_buffer.isDetached())
+        growBuffer(bytes);
+    m_texts = m_buffer.data();
+    m_textRoom = m_buffer.size();
+}
+
+void EntryPairs::growBuffer(qsizetype bytes)
+{
     checkRoom(bytes);
     const qsizetype room = std::min(std::max({bytes, 2 * m_buffer.size(), kPageBytes}), TextSpan::kMaxBufferBytes);
     if (m_buffer.isDetached()) {
@@ -137,6 +142,7 @@ EntryTexts EntryPairs::handOut(QList<TextSpan> &spans)
     // The lists see the pairs only; the next pair makes room anew.
     spans.resize(m_size);
     m_spanRoom = std::min(m_spanRoom, m_size);
+    m_textRoom = 0;
     return {m_buffer, spans};
 }
 
@@ -152,6 +158,7 @@ void EntryPairs::clear()
     m_chars = 0;
     m_size = 0;
     m_spanRoom = 0;
+    m_textRoom = 0;
     for (QList<TextSpan> *spans : {&m_firsts, &m_seconds}) {
         if (!spans->isDetached())
             *spans = QList<TextSpan>();
@@ -167,6 +174,7 @@ void EntryPairs::reserve(qsizetype pairs, qsizetype bytes)
     bytes = std::min(bytes, kKeptListingRoom);
     if (bytes > m_buffer.size()) {
         const char *before = m_buffer.constData();
+        m_textRoom = 0;
         m_buffer.resize(bytes);
         if (m_buffer.constData() != before)
             m_ready = 0;

@@ -105,6 +105,7 @@ public:
 
 private:
     void makeRoom(qsizetype bytes);
+    void growBuffer(qsizetype bytes);
     void makeSpanRoom(qsizetype pairs);
     EntryTexts handOut(QList<TextSpan> &spans);
 
@@ -114,6 +115,10 @@ private:
     qsizetype m_used = 0;
     qsizetype m_ready = 0;
     qsizetype m_chars = 0;
+    // The buffer's data, ours alone to write up to m_textRoom; 0 once it may
+    // be shared or moved, until the next makeRoom().
+    char *m_texts = nullptr;
+    qsizetype m_textRoom = 0;
     // Their sizes are the room for pairs, and the first m_size hold the
     // pairs'. While m_size is below m_spanRoom, both are ours alone and
     // written through the pointers: appending to a QList costs as much as
