@@ -137,13 +137,14 @@ inline bool toLatin1(QStringView text, char *dst)
     const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF00));
     const __m128i zero = _mm_setzero_si128();
     const auto narrow = [&](__m128i a) { return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(a, high), zero)); };
-    const auto copy4 = [&](qsizetype at) {
+    // The checks of two blocks are joined by '&', not '&&', which would add a branch.
+    const auto copy4 = [&](qsizetype at) -> int {
         const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(src + at));
         const int bits = _mm_cvtsi128_si32(_mm_packus_epi16(a, a));
         std::memcpy(dst + at, &bits, 4);
         return (narrow(a) & 0xFF) == 0xFF;
     };
-    const auto copy8 = [&](qsizetype at) {
+    const auto copy8 = [&](qsizetype at) -> int {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + at));
         _mm_storel_epi64(reinterpret_cast<__m128i *>(dst + at), _mm_packus_epi16(a, a));
         return narrow(a) == 0xFFFF;
@@ -157,9 +158,9 @@ inline bool toLatin1(QStringView text, char *dst)
     if (size < 4)
         return plain::toLatin1(text, dst);
     if (size < 8)
-        return copy4(0) & copy4(size - 4);
+        return (copy4(0) & copy4(size - 4)) != 0;
     if (size < 16)
-        return copy8(0) & copy8(size - 8);
+        return (copy8(0) & copy8(size - 8)) != 0;
     for (qsizetype at = 0; at < size - 16; at += 16) {
         if (!copy16(at))
             return false;
