@@ -38,9 +38,9 @@ void DelimitedReader::reset(TextSource *source)
     // A record that reads "first","second" and LF or CRLF, as an import
     // writes every record, taken whole by the quotes and line breaks among
     // its first 64 characters, which mostly hold all of it; false, having
-    // taken nothing, for any other record and near the buffer's end. Field
-    // by field, a record cost twice as much: each field's scan ends where
-    // the processor cannot foresee.
+    // taken nothing, for any other record and near the buffer's end. With a
+    // scan for each closing quote instead, whose end the processor cannot
+    // foresee, a lookup took about 9 % longer (bench_lookup).
     constexpr qsizetype kBlock = 64;
     const auto *data = reinterpret_cast<const char16_t *>(m_text.constData());
     const qsizetype size = m_text.size();

@@ -28,8 +28,9 @@ void checkRoom(qsizetype bytes)
 }
 
 // Stores @p text at byte @p used of @p data, which has room for it (roomFor()
-// and checkRoom()), and moves @p used past it. Inlined by force, as the compiler would not:
-// called for every text a listing keeps, the call cost a sixth of keeping it.
+// and checkRoom()), and moves @p used past it. Inlined by force, as the
+// compiler would not: called for every text a listing keeps, the call cost a
+// sixth of keeping it.
 [[gnu::always_inline]] inline TextSpan store(QStringView text, char *data, qsizetype &used)
 {
     TextSpan span{static_cast<quint32>(used), static_cast<quint32>(text.size()), 0};

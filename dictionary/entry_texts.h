@@ -14,9 +14,9 @@ namespace lexorra::dictionary {
 /// and writing them was a third of the time spent keeping it (bench_lookup).
 struct TextSpan
 {
-    /// The largest buffer and the longest text a span can describe.
+    /// The largest buffer a span can describe; no text longer than a
+    /// quarter of it fits in the 31 bits of its length.
     static constexpr qsizetype kMaxBufferBytes = qsizetype(1) << 32;
-    static constexpr qsizetype kMaxLength = (qsizetype(1) << 31) - 1;
 
     /// Byte offset of the text in the buffer.
     quint32 begin = 0;

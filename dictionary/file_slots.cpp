@@ -4,15 +4,6 @@
 
 namespace lexorra::dictionary {
 
-namespace {
-
-bool isValidNumber(qint16 number)
-{
-    return number >= FileSlots::kFirstFileNumber && number <= FileSlots::kLastFileNumber;
-}
-
-} // namespace
-
 qint16 FileSlots::freeFile() const
 {
     for (qint16 number = kFirstFileNumber; number <= kLastFileNumber; ++number) {

@@ -69,10 +69,14 @@ private:
         DelimitedReader reader;
     };
 
+    static constexpr bool isValidNumber(qint16 number)
+    {
+        return number >= kFirstFileNumber && number <= kLastFileNumber;
+    }
     // Inline, as input() is called for every record of a file.
     [[nodiscard]] bool isOpen(qint16 number) const
     {
-        return number >= kFirstFileNumber && number <= kLastFileNumber && m_slots[static_cast<size_t>(number)] &&
+        return isValidNumber(number) && m_slots[static_cast<size_t>(number)] &&
                m_slots[static_cast<size_t>(number)]->file.isOpen();
     }
     DelimitedReader &reader(qint16 number)
